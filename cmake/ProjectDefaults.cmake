@@ -1,0 +1,29 @@
+# Flags every target of the project shares: warnings, sanitizers, visibility.
+
+set(TB_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wold-style-cast
+    -Wcast-align -Wunused -Woverloaded-virtual -Wconversion -Wsign-conversion
+    -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+
+if(TB_SANITIZE)
+    add_compile_options(-fsanitize=${TB_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${TB_SANITIZE})
+endif()
+
+# Applies the project's warnings to one of our own targets (never to third-party code).
+function(tb_defaults target)
+    target_compile_options(${target} PRIVATE ${TB_WARNINGS})
+    if(TB_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+    set_target_properties(${target} PROPERTIES
+        CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
+
+# A shared library that exports exactly the names listed in its version script.
+function(tb_export_only target version_script)
+    target_link_options(${target} PRIVATE
+        "LINKER:--version-script=${version_script}"
+        "LINKER:--no-undefined")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${version_script})
+endfunction()

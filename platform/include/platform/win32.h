@@ -1,0 +1,28 @@
+// The one header through which code reaches the Win32, OLE automation and COM names.
+// On Windows it is the system's own headers; elsewhere, the subset in linux/.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <mbstring.h>
+#include <objbase.h>
+#include <ocidl.h>
+#include <oleauto.h>
+#else
+#include "platform/linux/types.h"
+#include "platform/linux/hresult.h"
+#include "platform/linux/guid.h"
+#include "platform/linux/unknown.h"
+#include "platform/linux/oleauto.h"
+#include "platform/linux/dispatch.h"
+#include "platform/linux/connection_point.h"
+#include "platform/linux/error_info.h"
+#include "platform/linux/kernel.h"
+#include "platform/linux/mbstring.h"
+#endif
