@@ -9,7 +9,7 @@
 #include "platform/win32.h"
 
 class Bstr {
-public:
+  public:
     Bstr() noexcept = default;
     explicit Bstr(BSTR adopted) noexcept : text_(adopted) {}
     Bstr(const Bstr&) = delete;
@@ -39,7 +39,7 @@ public:
                                 : std::u16string_view();
     }
 
-private:
+  private:
     BSTR text_ = nullptr;
 };
 

@@ -49,7 +49,9 @@ ComError::ComError(HRESULT code, const IID* iid, std::u16string description)
       description_(std::move(description)),
       what_(Describe(code, description_)) {}
 
-void ThrowComError(HRESULT code) { throw ComError(code, nullptr, {}); }
+void ThrowComError(HRESULT code) {
+    throw ComError(code, nullptr, {});
+}
 
 void ThrowComError(HRESULT code, const IID& iid, IUnknown* object) {
     throw ComError(code, &iid, DescriptionOf(iid, object));

@@ -7,7 +7,7 @@
 #include "companions/iid_of.h"
 
 class ComError : public std::exception {
-public:
+  public:
     ComError(HRESULT code, const IID* iid, std::u16string description);
 
     HRESULT code() const noexcept { return code_; }
@@ -16,7 +16,7 @@ public:
     const std::u16string& description() const noexcept { return description_; }
     const char* what() const noexcept override { return what_.c_str(); }
 
-private:
+  private:
     HRESULT code_;
     IID iid_;
     std::u16string description_;

@@ -8,7 +8,7 @@
 
 template <class T>
 class ComPtr {
-public:
+  public:
     ComPtr() noexcept = default;
     ComPtr(std::nullptr_t) noexcept {}
     ComPtr(const ComPtr& other) noexcept : pointer_(other.pointer_) { AddRefIfSet(); }
@@ -72,7 +72,7 @@ public:
         return result;
     }
 
-private:
+  private:
     void AddRefIfSet() noexcept {
         if (pointer_ != nullptr) {
             pointer_->AddRef();

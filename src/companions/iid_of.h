@@ -7,10 +7,10 @@
 template <class Interface>
 const IID& IidOf();
 
-#define TB_DECLARE_IID(Interface, iid)            \
-    template <>                                   \
-    inline const IID& IidOf<Interface>() {        \
-        return iid;                               \
+#define TB_DECLARE_IID(Interface, iid)     \
+    template <>                            \
+    inline const IID& IidOf<Interface>() { \
+        return iid;                        \
     }
 
 TB_DECLARE_IID(IUnknown, IID_IUnknown)

@@ -6,7 +6,7 @@
 #include "platform/win32.h"
 
 class Variant {
-public:
+  public:
     Variant() noexcept { VariantInit(&value_); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
@@ -29,6 +29,6 @@ public:
         return &value_;
     }
 
-private:
+  private:
     VARIANT value_;
 };

@@ -1,0 +1,217 @@
+#include "boundary/text_conversion.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "companions/com_error.h"
+
+namespace {
+
+[[noreturn]] void ThrowLastError() {
+    ThrowComError(HRESULT_FROM_WIN32(GetLastError()));
+}
+
+std::size_t WideLength(const OLECHAR* wide) {
+    std::size_t n = 0;
+    while (wide[n] != 0) {
+        ++n;
+    }
+    return n;
+}
+
+int CheckedCount(std::size_t count) {
+    if (count > static_cast<std::size_t>(INT32_MAX)) {
+        ThrowComError(E_OUTOFMEMORY);
+    }
+    return static_cast<int>(count);
+}
+
+// The most narrow bytes one UTF-16 unit can need in the current ANSI code page: two for single-
+// and double-byte code pages, three under UTF-8 (a surrogate pair needs four for two units).
+std::size_t MaxBytesPerUnit() {
+    return GetACP() == CP_UTF8 ? 3 : 2;
+}
+
+UINT DecideCodePage();
+UINT ThreadCodePage() {
+    return CP_THREAD_ACP;
+}
+
+UINT ThreadLocaleCodePage() {
+    char digits[7] = {};
+    if (GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits) ==
+        0) {
+        return GetACP();
+    }
+    UINT codePage = 0;
+    for (const char* p = digits; *p >= '0' && *p <= '9'; ++p) {
+        codePage = codePage * 10 + static_cast<UINT>(*p - '0');
+    }
+    return codePage != 0 ? codePage : GetACP();
+}
+
+using CodePageChoice = UINT (*)();
+CodePageChoice codePageChoice = DecideCodePage;
+
+// Replaces itself by the choice it makes, so later calls go straight to that choice.
+UINT DecideCodePage() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    const bool modernNt = GetVersionExA(&version) != FALSE &&
+                          version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+                          version.dwMajorVersion >= 5;
+    CodePageChoice chosen = modernNt ? ThreadCodePage : ThreadLocaleCodePage;
+    __atomic_store_n(&codePageChoice, chosen, __ATOMIC_RELEASE);
+    return chosen();
+}
+
+}  // namespace
+
+UINT ConversionCodePage() {
+    return __atomic_load_n(&codePageChoice, __ATOMIC_ACQUIRE)();
+}
+
+BSTR NarrowToWide(const char* text) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    const int bytes = CheckedCount(std::strlen(text) + 1);
+    const int count = MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0);
+    if (count == 0) {
+        ThrowLastError();
+    }
+    const auto size = static_cast<std::size_t>(count);
+    std::unique_ptr<OLECHAR[]> buffer(new (std::nothrow) OLECHAR[size]);
+    if (!buffer) {
+        ThrowComError(E_OUTOFMEMORY);
+    }
+    if (MultiByteToWideChar(CP_ACP, 0, text, bytes, buffer.get(), count) == 0) {
+        ThrowLastError();
+    }
+    BSTR result = SysAllocString(buffer.get());
+    if (result == nullptr) {
+        ThrowComError(E_OUTOFMEMORY);
+    }
+    return result;
+}
+
+NarrowBuffer WideToNarrow(const OLECHAR* wide) {
+    if (wide == nullptr) {
+        return nullptr;
+    }
+    const int units = CheckedCount(WideLength(wide) + 1);
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    if (bytes == 0) {
+        ThrowLastError();
+    }
+    const auto size = static_cast<std::size_t>(bytes);
+    NarrowBuffer narrow(new (std::nothrow) char[size]);
+    if (!narrow) {
+        ThrowComError(E_OUTOFMEMORY);
+    }
+    if (WideCharToMultiByte(CP_ACP, 0, wide, units, narrow.get(), bytes, nullptr, nullptr) == 0) {
+        ThrowLastError();
+    }
+    return narrow;
+}
+
+BSTR NarrowToWideThreadCp(const char* text) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    const UINT codePage = ConversionCodePage();
+    const int count = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
+    if (count == 0) {
+        return nullptr;
+    }
+    BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(count - 1));
+    if (result == nullptr) {
+        return nullptr;
+    }
+    if (MultiByteToWideChar(codePage, 0, text, -1, result, count) != count) {
+        SysFreeString(result);
+        return nullptr;
+    }
+    return result;
+}
+
+std::string WideToNarrowBounded(const OLECHAR* wide) {
+    std::string result;
+    const std::size_t units = wide != nullptr ? WideLength(wide) : 0;
+    if (units == 0) {
+        return result;
+    }
+    const std::size_t size = MaxBytesPerUnit() * units + 1;
+    if (size > static_cast<std::size_t>(INT32_MAX)) {
+        return result;
+    }
+    const std::unique_ptr<char[]> buffer(new char[size]);
+    const int written = WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer.get(),
+                                            static_cast<int>(size), nullptr, nullptr);
+    buffer[size - 1] = '\0';
+    if (written != 0) {
+        result.assign(buffer.get());
+    }
+    return result;
+}
+
+WideText::WideText(WideText&& other) noexcept : record_(std::exchange(other.record_, nullptr)) {}
+
+WideText& WideText::operator=(WideText&& other) noexcept {
+    if (this != &other) {
+        Release();
+        record_ = std::exchange(other.record_, nullptr);
+    }
+    return *this;
+}
+
+WideText WideText::Own(BSTR wide) {
+    std::unique_ptr<OLECHAR, decltype(&SysFreeString)> guard(wide, SysFreeString);
+    WideText holder;
+    holder.record_ = new Record;
+    holder.record_->wide = guard.release();
+    return holder;
+}
+
+WideText WideText::FromNarrow(const char* text) {
+    return Own(NarrowToWide(text));
+}
+
+WideText WideText::FromWide(const OLECHAR* text) {
+    BSTR copy = nullptr;
+    if (text != nullptr) {
+        copy = SysAllocString(text);
+        if (copy == nullptr) {
+            ThrowComError(E_OUTOFMEMORY);
+        }
+    }
+    return Own(copy);
+}
+
+WideText WideText::TakeOver(BSTR text) {
+    return Own(text);
+}
+
+BSTR WideText::wide() const noexcept {
+    return record_ != nullptr ? record_->wide : nullptr;
+}
+
+const char* WideText::narrow() {
+    if (record_ == nullptr) {
+        return nullptr;
+    }
+    if (!record_->narrow && record_->wide != nullptr) {
+        record_->narrow = WideToNarrow(record_->wide);
+    }
+    return record_->narrow.get();
+}
+
+void WideText::Release() noexcept {
+    Record* record = std::exchange(record_, nullptr);
+    if (record != nullptr && InterlockedDecrement(&record->refCount) == 0) {
+        SysFreeString(record->wide);
+        delete record;
+    }
+}
