@@ -1,0 +1,100 @@
+#include "options.h"
+
+std::optional<HostOptions> ParseOptions(const std::vector<std::string>& arguments,
+                                        std::string& error) {
+    HostOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        auto value = [&](const char* name) -> const std::string* {
+            if (i + 1 >= arguments.size()) {
+                error = std::string("option ") + name + " needs a value";
+                return nullptr;
+            }
+            return &arguments[++i];
+        };
+        if (argument == "-h" || argument == "--help") {
+            options.help = true;
+        } else if (argument == "-i" || argument == "--interactive" || argument == "-") {
+            options.interactive = true;
+        } else if (argument == "-t" || argument == "--delivery-thread") {
+            options.deliveryThread = true;
+        } else if (argument == "-q" || argument == "--quiet") {
+            options.quiet = true;
+        } else if (argument == "-v" || argument == "--verbose") {
+            options.verbose = true;
+        } else if (argument == "-d" || argument == "--database") {
+            const std::string* path = value("--database");
+            if (path == nullptr) {
+                return std::nullopt;
+            }
+            options.databasePath = *path;
+        } else if (argument == "-m" || argument == "--module") {
+            const std::string* path = value("--module");
+            if (path == nullptr) {
+                return std::nullopt;
+            }
+            options.modulePath = *path;
+        } else if (!argument.empty() && argument[0] == '-') {
+            error = "unknown option '" + argument + "' (try --help)";
+            return std::nullopt;
+        } else if (options.scenarioPath.empty()) {
+            options.scenarioPath = argument;
+        } else {
+            error = "more than one scenario file given ('" + options.scenarioPath + "' and '" +
+                    argument + "')";
+            return std::nullopt;
+        }
+    }
+    if (options.interactive && !options.scenarioPath.empty()) {
+        error = "give either a scenario file or --interactive, not both";
+        return std::nullopt;
+    }
+    if (options.quiet && options.verbose) {
+        error = "--quiet and --verbose exclude each other";
+        return std::nullopt;
+    }
+    return options;
+}
+
+std::string UsageText() {
+    return R"(NAME
+    triggerhost - run trigger actions through the trigger bridge plug-in
+
+SYNOPSIS
+    triggerhost [OPTIONS] [SCENARIO.xml]
+    triggerhost [OPTIONS] --interactive
+
+DESCRIPTION
+    Loads the action manager and the trigger bridge plug-in, registers the plug-in's six
+    actions, then sends requests through the action manager one by one and prints each
+    request's result and every action that a fired trigger runs. Without a scenario file it
+    runs a built-in demonstration (a door sensor that logs an alert).
+
+    A scenario file is an XML document whose root element holds request elements, sent in
+    document order. A <Note> element is printed instead of sent. Example:
+
+        <Scenario>
+          <Note>Register a trigger with an action, then fire matching data.</Note>
+          <Request type="trigger" name="registeraction" id="door" condition="/door[@state='open']">
+            <Action type="host" name="log"><Message>Door opened</Message></Action>
+          </Request>
+          <Request type="trigger" name="fire"><TriggerData><door state="open"/></TriggerData></Request>
+        </Scenario>
+
+    Interactively, each line of standard input is one request; "help" lists the commands and
+    "quit" (or end of input) stops.
+
+OPTIONS
+    -d, --database FILE     keep the trigger database in FILE (default: in memory)
+    -t, --delivery-thread   deliver fired-trigger events on the trigger manager's own thread
+    -m, --module PATH       the plug-in module to load (default: beside this program)
+    -i, --interactive, -    read requests from standard input
+    -q, --quiet             print only fired actions and log lines, not each request
+    -v, --verbose           print each request in full, with its result code
+    -h, --help              show this text
+
+EXIT STATUS
+    0 when every request was sent; 1 for a bad command line; 2 when the scenario cannot be
+    read or the plug-in or host libraries cannot be loaded or started.
+)";
+}

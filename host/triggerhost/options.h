@@ -1,0 +1,24 @@
+// The host program's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct HostOptions {
+    std::string scenarioPath;  // empty: the built-in demonstration scenario
+    bool interactive = false;  // read requests from standard input
+    std::string databasePath;  // empty: the trigger database lives in memory
+    bool deliveryThread = false;
+    bool quiet = false;
+    bool verbose = false;
+    std::string modulePath;  // empty: the plug-in module beside the program
+    bool help = false;
+};
+
+// Parses argv; on a bad command line returns nothing and sets `error` to a one-line message.
+std::optional<HostOptions> ParseOptions(const std::vector<std::string>& arguments,
+                                        std::string& error);
+
+// The usage text, manual-page style.
+std::string UsageText();
