@@ -20,7 +20,7 @@ int Fail(int status, const std::string& message) {
 }
 
 const char* kInteractiveHelp = R"(Type one request per line, for example:
-  <Request type="trigger" name="registeraction" id="t1" condition="/ping"><Action type="host" name="log"/></Request>
+  <Request type="trigger" name="registeraction" id="t1" condition="/TriggerData/ping"><Action type="host" name="log"/></Request>
   <Request type="trigger" name="fire"><TriggerData><ping/></TriggerData></Request>
   <Request type="trigger" name="unregisteraction" id="*"/>
 Commands: help, quit.)";

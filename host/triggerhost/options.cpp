@@ -75,7 +75,7 @@ DESCRIPTION
 
         <Scenario>
           <Note>Register a trigger with an action, then fire matching data.</Note>
-          <Request type="trigger" name="registeraction" id="door" condition="/door[@state='open']">
+          <Request type="trigger" name="registeraction" id="door" condition="/TriggerData/door[@state='open']">
             <Action type="host" name="log"><Message>Door opened</Message></Action>
           </Request>
           <Request type="trigger" name="fire"><TriggerData><door state="open"/></TriggerData></Request>

@@ -103,7 +103,7 @@ std::optional<std::vector<ScenarioStep>> ReadScenarioFile(const std::string& pat
 const std::string& BuiltInScenario() {
     static const std::string scenario = R"(<Scenario>
   <Note>A door sensor: when the front door opens, log an alert.</Note>
-  <Request type="trigger" name="registeraction" id="door.front" condition="/door[@id='front' and @state='open']">
+  <Request type="trigger" name="registeraction" id="door.front" condition="/TriggerData/door[@id='front' and @state='open']">
     <Action type="host" name="log"><Alert>Front door opened</Alert></Action>
   </Request>
   <Note>The door closes: no trigger matches, nothing runs.</Note>
