@@ -167,8 +167,11 @@ void HostSession::PrintAction(const std::string& request, const std::string& res
     std::string line = "  action " + summary.type + "/" + summary.name + ": " + request;
     if (options_.verbose) {
         line += "  -> " + result + "   [" + Hex(code) + "]";
-    } else if (FAILED(code)) {
-        line += "  -> failed " + Hex(code);
+    } else {
+        line += "  -> " + ResultValue(result);
+        if (FAILED(code)) {
+            line += " (failed: " + Hex(code) + ")";
+        }
     }
     if (collectedActions != nullptr) {
         // Kept even when hidden: the request's own entry is the last one and is dropped.
