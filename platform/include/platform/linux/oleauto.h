@@ -32,6 +32,13 @@ enum VARENUM : VARTYPE {
     VT_BYREF = 0x4000,
 };
 
+// The widest member of a VARIANT's value; named, since a type declared inside an anonymous
+// union is an extension that pedantic builds refuse.
+struct VariantRecord {
+    void* pvRecord;
+    void* pRecInfo;
+};
+
 // 16-bit type, three reserved words, then the value: 24 bytes on 64-bit systems, 16 on 32-bit.
 struct VARIANT {
     VARTYPE vt;
@@ -57,13 +64,11 @@ struct VARIANT {
         ULONGLONG ullVal;
         INT intVal;
         UINT uintVal;
-        struct {
-            void* pvRecord;
-            void* pRecInfo;
-        } record;
+        VariantRecord record;
     };
 };
 using VARIANTARG = VARIANT;
+static_assert(sizeof(VARIANT) == 8 + 2 * sizeof(void*), "VARIANT must keep the Windows layout");
 
 #define VARIANT_NOVALUEPROP 0x1
 #define VARIANT_ALPHABOOL 0x2
