@@ -36,8 +36,9 @@ HRESULT EventSink::QueryInterface(REFIID riid, void** object) {
         return E_POINTER;
     }
     *object = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, eventIid)) {
+    // Until an advise names the event interface, eventIid is GUID_NULL, which is no interface.
+    const bool eventInterface = !IsEqualIID(eventIid, GUID_NULL) && IsEqualIID(riid, eventIid);
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || eventInterface) {
         *object = static_cast<IDispatch*>(this);
         AddRef();
         return S_OK;
