@@ -1,0 +1,162 @@
+// RunAction for each measured command beside the bare DOM work the same request needs, in the same
+// run and through the same configuration library; and unregistering by pattern over a large table.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "boundary/exports.h"
+#include "bridge/trigger_bridge.h"
+#include "companions/bstr.h"
+#include "companions/utf.h"
+#include "dom_floor.h"
+#include "noop_companions.h"
+
+namespace {
+
+constexpr int kDistinctRequests = 1000;
+constexpr int kLargeTable = 100000;
+
+std::vector<Bstr> Requests(const std::string& before, const std::string& after) {
+    std::vector<Bstr> requests;
+    requests.reserve(kDistinctRequests);
+    for (int i = 0; i < kDistinctRequests; ++i) {
+        requests.push_back(ToBstr(before + std::to_string(i) + after));
+    }
+    return requests;
+}
+
+std::vector<Bstr> RegisterRequests() {
+    return Requests(R"(<Request type="trigger" name="registeraction" id="door)",
+                    R"(" condition="/TriggerData[@open='1']"><Action type="host" name="log">)"
+                    R"(<Text>The door opened</Text></Action></Request>)");
+}
+
+std::vector<Bstr> UnregisterRequests() {
+    return Requests(R"(<Request type="trigger" name="unregisteraction" id="door)", R"("/>)");
+}
+
+std::vector<Bstr> FireRequests() {
+    return Requests(R"(<Request type="trigger" name="fire"><TriggerData sensor="door)",
+                    R"(" state="open"><At>2024-05-01T10:00:00</At></TriggerData></Request>)");
+}
+
+void Run(BSTR request, benchmark::State& state) {
+    BSTR result = nullptr;
+    if (RunAction(request, &result) != S_OK) {
+        state.SkipWithError("RunAction failed");
+    }
+    SysFreeString(result);
+}
+
+void FillTable(int entries) {
+    TriggerActionTable& table = TriggerBridge::Instance().actionTable();
+    for (int i = 0; i < entries; ++i) {
+        table.Set("door" + std::to_string(i), R"(<Action type="host" name="log"/>)");
+    }
+}
+
+void RegisterAction(benchmark::State& state) {
+    const std::vector<Bstr> requests = RegisterRequests();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        Run(requests[i++ % requests.size()].get(), state);
+    }
+    TriggerBridge::Instance().actionTable().Clear();
+}
+
+void RegisterActionFloor(benchmark::State& state) {
+    const std::vector<Bstr> requests = RegisterRequests();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bench::RegisterFloor(requests[i++ % requests.size()].get()));
+    }
+}
+
+void UnregisterActionExact(benchmark::State& state) {
+    const std::vector<Bstr> requests = UnregisterRequests();
+    FillTable(kLargeTable);
+    TriggerActionTable& table = TriggerBridge::Instance().actionTable();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const std::size_t n = i++ % requests.size();
+        Run(requests[n].get(), state);
+        // Put the entry back so every round erases one from a full table (a map insert, a few
+        // hundred nanoseconds, well inside the noise of the request).
+        table.Set("door" + std::to_string(n), R"(<Action type="host" name="log"/>)");
+    }
+    table.Clear();
+}
+
+void UnregisterActionFloor(benchmark::State& state) {
+    const std::vector<Bstr> requests = UnregisterRequests();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bench::UnregisterFloor(requests[i++ % requests.size()].get()));
+    }
+}
+
+// Unregistering by pattern with `entries` entries in the table; the table is refilled, untimed,
+// before each round.
+void UnregisterActionPattern(benchmark::State& state, const char* pattern) {
+    const Bstr request =
+        ToBstr(std::string(R"(<Request type="trigger" name="unregisteraction" id=")") + pattern +
+               R"("/>)");
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillTable(static_cast<int>(state.range(0)));
+        state.ResumeTiming();
+        Run(request.get(), state);
+    }
+    TriggerBridge::Instance().actionTable().Clear();
+}
+
+void FireAction(benchmark::State& state) {
+    const std::vector<Bstr> requests = FireRequests();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        Run(requests[i++ % requests.size()].get(), state);
+    }
+}
+
+void FireActionFloor(benchmark::State& state) {
+    const std::vector<Bstr> requests = FireRequests();
+    const Bstr reply = Bstr::Copy(bench::kFireReply);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            bench::FireFloor(requests[i++ % requests.size()].get(), reply.get()));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(RegisterAction);
+BENCHMARK(RegisterActionFloor);
+BENCHMARK(UnregisterActionExact);
+BENCHMARK(UnregisterActionFloor);
+BENCHMARK_CAPTURE(UnregisterActionPattern, Star, "*")
+    ->Arg(kLargeTable)
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(UnregisterActionPattern, EveryTenth, "door*7")
+    ->Arg(kLargeTable)
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(FireAction);
+BENCHMARK(FireActionFloor);
+
+int main(int argc, char** argv) {
+    if (RegisterActions() != S_OK) {
+        std::fputs("the module could not connect to the stand-in trigger manager\n", stderr);
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return StopHandler() == S_OK ? 0 : 1;
+}
