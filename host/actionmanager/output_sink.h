@@ -1,0 +1,21 @@
+// Where host actions write: the host's callback, or standard output when it has set none.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "actionmanager/actionmanager_host.h"
+#include "actionmanager/callback_slot.h"
+
+// The text as one line of UTF-8: leading and trailing line breaks are dropped and each run of line
+// breaks inside becomes one space, so a line-oriented log keeps one line per action.
+std::string OneLine(std::u16string_view text);
+
+class OutputSink {
+  public:
+    void Set(ActionManagerOutput output, void* context) { callback_.Set(output, context); }
+    void WriteLine(std::u16string_view text);
+
+  private:
+    CallbackSlot<ActionManagerOutput> callback_;
+};
