@@ -68,7 +68,9 @@ class ComPtr {
             result.reset();
             return result;
         }
-        ThrowIfFailed(code, static_cast<IUnknown*>(pointer_));
+        if (FAILED(code)) {
+            ThrowComError(code, IidOf<U>(), pointer_);
+        }
         return result;
     }
 
