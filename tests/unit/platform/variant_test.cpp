@@ -152,7 +152,8 @@ TEST(ChangeType, InPlaceFailureKeepsTheSource) {
 
 struct ToNumber {
     const char* name;
-    VARIANT source;
+    VARIANT source;  // when no text is given
+    const char16_t* text;
     VARTYPE target;
     HRESULT result;
     LONG value;  // lVal for VT_I4, boolVal for VT_BOOL
@@ -166,10 +167,7 @@ class ChangeToNumber : public testing::TestWithParam<ToNumber> {};
 
 TEST_P(ChangeToNumber, ReadsTheValue) {
     const auto& c = GetParam();
-    VARIANT source = c.source;
-    if (source.vt == VT_BSTR) {
-        source.bstrVal = SysAllocString(c.source.bstrVal);  // each run owns its own copy
-    }
+    VARIANT source = c.text != nullptr ? Text(c.text) : c.source;
     VARIANT result;
     VariantInit(&result);
     ASSERT_EQ(VariantChangeType(&result, &source, 0, c.target), c.result);
@@ -182,34 +180,36 @@ TEST_P(ChangeToNumber, ReadsTheValue) {
     VariantClear(&source);
 }
 
-VARIANT Literal(const char16_t* text) {
-    VARIANT value = Make(VT_BSTR);
-    value.bstrVal = const_cast<BSTR>(text);  // copied into a real BSTR by the test body
-    return value;
+ToNumber FromText(const char* name, const char16_t* text, VARTYPE target, HRESULT result,
+                  LONG value) {
+    return {name, Make(VT_EMPTY), text, target, result, value};
+}
+ToNumber FromValue(const char* name, VARIANT source, VARTYPE target, HRESULT result, LONG value) {
+    return {name, source, nullptr, target, result, value};
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Values, ChangeToNumber,
-    testing::Values(ToNumber{"TextToI4", Literal(u"42"), VT_I4, S_OK, 42},
-                    ToNumber{"SignedTextWithBlanks", Literal(u" -3 "), VT_I4, S_OK, -3},
-                    ToNumber{"HalfRoundsToEvenDown", Literal(u"2.5"), VT_I4, S_OK, 2},
-                    ToNumber{"HalfRoundsToEvenUp", Literal(u"3.5"), VT_I4, S_OK, 4},
-                    ToNumber{"WordIsNoNumber", Literal(u"abc"), VT_I4, DISP_E_TYPEMISMATCH, 0},
-                    ToNumber{"EmptyTextIsNoNumber", Literal(u""), VT_I4, DISP_E_TYPEMISMATCH, 0},
-                    ToNumber{"TextBeyondI4", Literal(u"99999999999"), VT_I4, DISP_E_OVERFLOW, 0},
-                    ToNumber{"R8BeyondI4AfterRounding", R8(2147483647.5), VT_I4, DISP_E_OVERFLOW,
-                             0},
-                    ToNumber{"R8Rounded", R8(-1.5), VT_I4, S_OK, -2},
-                    ToNumber{"TrueToI4", Bool(true), VT_I4, S_OK, -1},
-                    ToNumber{"EmptyToI4", Make(VT_EMPTY), VT_I4, S_OK, 0},
-                    ToNumber{"UI4BeyondI4", Scalar(VT_UI4, 0x80000000), VT_I4, DISP_E_OVERFLOW, 0},
-                    ToNumber{"TrueWord", Literal(u"True"), VT_BOOL, S_OK, -1},
-                    ToNumber{"FalseWordAnyCase", Literal(u"fALSE"), VT_BOOL, S_OK, 0},
-                    ToNumber{"NonZeroText", Literal(u"2"), VT_BOOL, S_OK, -1},
-                    ToNumber{"ZeroText", Literal(u"0"), VT_BOOL, S_OK, 0},
-                    ToNumber{"OtherWord", Literal(u"maybe"), VT_BOOL, DISP_E_TYPEMISMATCH, 0},
-                    ToNumber{"ZeroI4", I4(0), VT_BOOL, S_OK, 0},
-                    ToNumber{"FractionIsTrue", R8(0.5), VT_BOOL, S_OK, -1}),
+    testing::Values(FromText("TextToI4", u"42", VT_I4, S_OK, 42),
+                    FromText("SignedTextWithBlanks", u" -3 ", VT_I4, S_OK, -3),
+                    FromText("HalfRoundsToEvenDown", u"2.5", VT_I4, S_OK, 2),
+                    FromText("HalfRoundsToEvenUp", u"3.5", VT_I4, S_OK, 4),
+                    FromText("WordIsNoNumber", u"abc", VT_I4, DISP_E_TYPEMISMATCH, 0),
+                    FromText("EmptyTextIsNoNumber", u"", VT_I4, DISP_E_TYPEMISMATCH, 0),
+                    FromText("TextBeyondI4", u"99999999999", VT_I4, DISP_E_OVERFLOW, 0),
+                    FromValue("R8BeyondI4AfterRounding", R8(2147483647.5), VT_I4, DISP_E_OVERFLOW,
+                              0),
+                    FromValue("R8Rounded", R8(-1.5), VT_I4, S_OK, -2),
+                    FromValue("TrueToI4", Bool(true), VT_I4, S_OK, -1),
+                    FromValue("EmptyToI4", Make(VT_EMPTY), VT_I4, S_OK, 0),
+                    FromValue("UI4BeyondI4", Scalar(VT_UI4, 0x80000000), VT_I4, DISP_E_OVERFLOW, 0),
+                    FromText("TrueWord", u"True", VT_BOOL, S_OK, -1),
+                    FromText("FalseWordAnyCase", u"fALSE", VT_BOOL, S_OK, 0),
+                    FromText("NonZeroText", u"2", VT_BOOL, S_OK, -1),
+                    FromText("ZeroText", u"0", VT_BOOL, S_OK, 0),
+                    FromText("OtherWord", u"maybe", VT_BOOL, DISP_E_TYPEMISMATCH, 0),
+                    FromValue("ZeroI4", I4(0), VT_BOOL, S_OK, 0),
+                    FromValue("FractionIsTrue", R8(0.5), VT_BOOL, S_OK, -1)),
     [](const testing::TestParamInfo<ToNumber>& param) { return std::string(param.param.name); });
 
 TEST(VariantLifetime, ClearReleasesInterfacesAndFreesStrings) {
