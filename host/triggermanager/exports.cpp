@@ -1,0 +1,69 @@
+// The library's exports. Each catches everything at its edge: no error reaches the host.
+#include <chrono>
+#include <optional>
+
+#include "companions/error_report.h"
+#include "triggermanager/error_result.h"
+#include "triggermanager/idle_tracker.h"
+#include "triggermanager/loop_guard.h"
+#include "triggermanager/manager_settings.h"
+#include "triggermanager/trigger_manager.h"
+#include "triggermanager/triggermanager_host.h"
+
+namespace {
+
+constexpr DWORD kInfinite = 0xFFFFFFFFu;
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) HRESULT STDAPICALLTYPE
+CreateTriggerManager(ITriggerManager** manager) {
+    if (manager == nullptr) {
+        return ReportError(E_POINTER, IID_ITriggerManager, u"no place for the trigger manager");
+    }
+    *manager = nullptr;
+    try {
+        const ManagerSettings settings = CurrentSettings();
+        ManagerOptions options;
+        options.databasePath = settings.databasePath;
+        options.deliveryThread = settings.deliveryThread;
+        *manager = MakeTriggerManager(options).detach();
+        return S_OK;
+    } catch (...) {
+        return ReportCaughtError(IID_ITriggerManager);
+    }
+}
+
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetDatabasePath(const char* utf8Path) {
+    try {
+        SetDatabasePath(utf8Path != nullptr ? utf8Path : "");
+        return S_OK;
+    } catch (...) {
+        return ReportCaughtError(IID_ITriggerManager);
+    }
+}
+
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetDeliveryThread(BOOL enabled) {
+    try {
+        SetDeliveryThread(enabled != FALSE);
+        return S_OK;
+    } catch (...) {
+        return ReportCaughtError(IID_ITriggerManager);
+    }
+}
+
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerWaitIdle(DWORD timeoutMs) {
+    try {
+        std::optional<std::chrono::milliseconds> limit;
+        if (timeoutMs != kInfinite) {
+            limit = std::chrono::milliseconds(timeoutMs);
+        }
+        return WaitUntilIdle(limit) ? S_OK : S_FALSE;
+    } catch (...) {
+        return ReportCaughtError(IID_ITriggerManager);
+    }
+}
+
+TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedFirings() {
+    return RefusedFirings();
+}

@@ -1,0 +1,13 @@
+// The texts Fire answers with (their forms are listed in triggermanager_host.h).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+std::string MatchedReply(const std::vector<std::string>& ids);
+std::string SuspendedReply();
+std::string RefusedReply(int depth);
+
+// Appends text as the value of a double-quoted attribute.
+void AppendAttributeValue(std::string& out, std::string_view text);

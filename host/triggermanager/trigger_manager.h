@@ -1,0 +1,79 @@
+// The trigger manager object: ITriggerManager (with the IDispatch it derives from), its
+// connection-point container with the one point for ITriggerEvents, and error information.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "companions/com_ptr.h"
+#include "companions/trigger_manager.h"
+#include "triggermanager/connection_point.h"
+#include "triggermanager/delivery_thread.h"
+#include "triggermanager/sink_list.h"
+#include "triggermanager/sqlite_driver.h"
+#include "triggermanager/trigger_registry.h"
+
+struct ManagerOptions {
+    std::string databasePath;  // UTF-8; empty: a private in-memory database
+    bool deliveryThread = false;
+    std::shared_ptr<SqliteDriver> driver;  // null: SQLite itself
+};
+
+// A new manager, its one reference handed over. Raises ComError (with SQLite's description when
+// the database cannot be used) or std::bad_alloc.
+ComPtr<ITriggerManager> MakeTriggerManager(const ManagerOptions& options);
+
+class TriggerManager final : public ITriggerManager,
+                             public IConnectionPointContainer,
+                             public ISupportErrorInfo {
+  public:
+    explicit TriggerManager(const ManagerOptions& options);
+    TriggerManager(const TriggerManager&) = delete;
+    TriggerManager& operator=(const TriggerManager&) = delete;
+
+    // IUnknown (one identity for all three interfaces)
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IDispatch: no type information; the methods are reached through the method table only.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID locale, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                     UINT* argumentError) override;
+
+    // ITriggerManager
+    HRESULT STDMETHODCALLTYPE Fire(BSTR data, BSTR* reply) override;
+    HRESULT STDMETHODCALLTYPE AddTrigger(BSTR id, BSTR condition, LONG* added) override;
+    HRESULT STDMETHODCALLTYPE RemoveTrigger(BSTR idOrPattern, LONG* removed) override;
+    HRESULT STDMETHODCALLTYPE DeleteDatabase(LONG* deleted) override;
+    HRESULT STDMETHODCALLTYPE Reserved11() override;
+    HRESULT STDMETHODCALLTYPE Suspend() override;
+    HRESULT STDMETHODCALLTYPE Resume() override;
+
+    // IConnectionPointContainer
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
+
+    // ISupportErrorInfo
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
+
+  private:
+    ~TriggerManager();
+
+    // The reply text of one firing at `depth`; delivers or queues its events.
+    std::string FireAt(BSTR data, int depth);
+    void Raise(FiredEvent event);
+
+    std::atomic<ULONG> refCount_{1};
+    std::atomic<bool> suspended_{false};
+    const std::shared_ptr<SinkList> sinks_;
+    TriggerRegistry triggers_;
+    EventConnectionPoint point_;
+    // Null: events are delivered on the thread that fires.
+    std::unique_ptr<DeliveryThread> delivery_;
+};

@@ -1,0 +1,104 @@
+#include "triggermanager/trigger_registry.h"
+
+#include <utility>
+
+#include "companions/utf.h"
+#include "triggermanager/condition.h"
+#include "triggermanager/id_pattern.h"
+
+namespace {
+
+Bstr ConditionText(std::u16string_view condition) {
+    return condition.empty() ? Bstr() : Bstr::Copy(condition);
+}
+
+}  // namespace
+
+TriggerRegistry::TriggerRegistry(const std::string& path, std::shared_ptr<SqliteDriver> driver)
+    : store_(path, std::move(driver)) {
+    // Rows arrive in id order, so each goes in at the end without a search.
+    store_.ForEach([this](std::string_view id, std::u16string_view condition) {
+        copy_.emplace_hint(copy_.end(), std::string(id), Entry{ConditionText(condition)});
+    });
+}
+
+void TriggerRegistry::Put(std::u16string_view id, std::u16string_view condition) {
+    const std::string key = ToUtf8(id);
+    const std::string storedCondition = ToUtf8(condition);
+    // Everything that allocates happens before the store changes: once it has, the copy must
+    // follow without a chance to fail.
+    Copy staged;
+    staged.emplace(key, Entry{ConditionText(condition)});
+    Copy::node_type node = staged.extract(staged.begin());
+
+    std::lock_guard<std::mutex> write(writeLock_);
+    store_.Put(key, storedCondition);
+    Copy::insert_return_type placed;
+    {
+        std::unique_lock<std::shared_mutex> change(copyLock_);
+        placed = copy_.insert(std::move(node));
+        if (!placed.inserted) {
+            placed.position->second.condition.swap(placed.node.mapped().condition);
+        }
+    }
+    // The replaced condition goes here, outside the lock.
+}
+
+std::vector<std::string> TriggerRegistry::Doomed(std::string_view idOrPattern) const {
+    std::vector<std::string> doomed;
+    std::shared_lock<std::shared_mutex> read(copyLock_);
+    if (IsIdPattern(idOrPattern)) {
+        for (const auto& [id, entry] : copy_) {
+            if (MatchesIdPattern(idOrPattern, id)) {
+                doomed.push_back(id);
+            }
+        }
+    } else if (copy_.find(idOrPattern) != copy_.end()) {
+        doomed.emplace_back(idOrPattern);
+    }
+    return doomed;
+}
+
+std::size_t TriggerRegistry::Remove(std::u16string_view idOrPattern) {
+    const std::string text = ToUtf8(idOrPattern);
+    std::lock_guard<std::mutex> write(writeLock_);
+    const std::vector<std::string> doomed = Doomed(text);
+    if (doomed.empty()) {
+        return 0;
+    }
+    store_.Remove(doomed);
+    Copy removed;  // extracted nodes move here without allocating, and are freed after the lock
+    {
+        std::unique_lock<std::shared_mutex> change(copyLock_);
+        for (const std::string& id : doomed) {
+            removed.insert(copy_.extract(id));
+        }
+    }
+    return doomed.size();
+}
+
+void TriggerRegistry::Clear() {
+    std::lock_guard<std::mutex> write(writeLock_);
+    store_.Clear();
+    Copy removed;
+    {
+        std::unique_lock<std::shared_mutex> change(copyLock_);
+        removed.swap(copy_);
+    }
+}
+
+std::vector<std::string> TriggerRegistry::Matching(IConfigDocument* document) const {
+    std::vector<std::string> matched;
+    std::shared_lock<std::shared_mutex> read(copyLock_);
+    for (const auto& [id, entry] : copy_) {
+        if (!entry.condition || ConditionHolds(document, entry.condition.get())) {
+            matched.push_back(id);
+        }
+    }
+    return matched;
+}
+
+std::size_t TriggerRegistry::size() const {
+    std::shared_lock<std::shared_mutex> read(copyLock_);
+    return copy_.size();
+}

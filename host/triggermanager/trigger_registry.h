@@ -1,0 +1,49 @@
+// The triggers a manager evaluates: the durable store and its in-memory ordered copy, changed
+// together so that the copy always equals what the store holds. Firing reads only the copy.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "companions/bstr.h"
+#include "companions/config_document.h"
+#include "triggermanager/trigger_store.h"
+
+class TriggerRegistry {
+  public:
+    // Opens the store and loads the copy; raises ComError when the database cannot be used.
+    TriggerRegistry(const std::string& path, std::shared_ptr<SqliteDriver> driver);
+
+    // Adds the trigger or replaces its condition (already checked; empty matches every firing).
+    // On failure nothing has changed, in the store or in the copy.
+    void Put(std::u16string_view id, std::u16string_view condition);
+    // The exact id, or every id the pattern matches (id_pattern.h); how many were removed.
+    std::size_t Remove(std::u16string_view idOrPattern);
+    void Clear();
+
+    // The ids (UTF-8, in id order) whose conditions the document meets.
+    std::vector<std::string> Matching(IConfigDocument* document) const;
+    std::size_t size() const;
+
+  private:
+    struct Entry {
+        Bstr condition;  // null: matches every firing
+    };
+    // Ordered by the bytes of the UTF-8 id, the order SQLite keeps them in as well.
+    using Copy = std::map<std::string, Entry, std::less<>>;
+
+    std::vector<std::string> Doomed(std::string_view idOrPattern) const;
+
+    // One change at a time, store and copy together; taken before copyLock_.
+    std::mutex writeLock_;
+    // Shared while firing, exclusive only for the moment a change reaches the copy.
+    mutable std::shared_mutex copyLock_;
+    TriggerStore store_;
+    Copy copy_;
+};

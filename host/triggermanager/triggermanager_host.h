@@ -1,0 +1,66 @@
+// The trigger manager's host-facing functions: settings a host makes before it creates managers,
+// and what it may ask of them all afterwards. CreateTriggerManager itself is declared in
+// companions/trigger_manager.h.
+//
+// What a manager does:
+// - A trigger is an id and a condition, an XPath 1.0 expression evaluated against the fired data
+//   (a document whose root is the data's root element). It matches when the expression selects a
+//   node or is true, nonzero or non-empty; the empty condition matches every firing. AddTrigger
+//   answers *added = 0 (S_OK) for a condition that does not compile; an id added again replaces
+//   its condition. An empty id, or one holding a character that XML cannot carry, is refused with
+//   E_INVALIDARG.
+// - RemoveTrigger(idOrPattern) removes the exact id (case matters), or, when the text holds '*' or
+//   '?', every id the pattern matches: anchored at both ends, '*' any run of characters, '?' one
+//   character, ASCII letters in either case. *removed is the number of triggers removed.
+// - DeleteDatabase removes every trigger and answers *deleted = 1.
+// - Suspend and Resume answer S_OK when they change the state and S_FALSE when it was so already.
+// - Triggers live in a SQLite database: the file the host names, or a private in-memory database
+//   per manager. A database that cannot be opened makes CreateTriggerManager fail, with a
+//   description in the thread's error information.
+//
+// Fire(data, reply) answers S_OK with one of these replies:
+// - data that does not parse as XML: the empty string;
+// - matches:         <FireResult matched="2"><Trigger id="door1"/><Trigger
+// id="door2"/></FireResult>
+//   (ids in id order, that is by the bytes of their UTF-8 text; no match gives
+//   <FireResult matched="0"/>);
+// - while suspended: <FireResult suspended="true" matched="0"/>;
+// - refused because the firing is the 17th of one chain (below):
+//                    <FireResult refused="loop" depth="17" matched="0"/>.
+// Ids are written with &, <, >, " and line-breaking white space escaped.
+//
+// Events: for each matched trigger, in id order, every advised sink receives
+// TriggerFired(id, data) (Invoke with DISPID 1 and two BSTR arguments, the id last first). By
+// default they are delivered on the thread that fires, before Fire returns. With a delivery thread
+// Fire replies at once and the manager's own thread delivers the events in firing order. No lock
+// of the manager is held while a sink runs, so a sink may call back into the manager, even
+// release it. Unadvise returns only when no call of that sink is running on another thread, unless
+// Unadvise is itself called from inside an event (two sinks could otherwise wait for each other).
+// Events still queued when the manager is destroyed are dropped: whoever released the last
+// reference wanted no more of them; call TriggerManagerWaitIdle first to have them delivered.
+//
+// Loop guard: a Fire made while an event of a firing is being delivered (a sink that fires, on
+// the caller's thread or on the delivery thread) belongs to that firing's chain and lies one
+// deeper. A chain runs at most 16 firings; a deeper one is refused, says so in its reply and is
+// counted (TriggerManagerRefusedFirings).
+#pragma once
+
+#include "companions/trigger_manager.h"
+#include "platform/win32.h"
+
+#define TB_TRIGGERMANAGER_API extern "C" __attribute__((visibility("default")))
+
+// The database file for managers created from now on (UTF-8 path); null or "" keeps each manager's
+// triggers in memory.
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetDatabasePath(const char* utf8Path);
+
+// Whether managers created from now on deliver events on a thread of their own.
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetDeliveryThread(BOOL enabled);
+
+// Waits until no manager has an event queued or being delivered: S_OK, or S_FALSE when the time
+// ran out first. INFINITE (0xFFFFFFFF) waits without limit. Called from inside an event on a
+// delivery thread, that event itself does not count.
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerWaitIdle(DWORD timeoutMs);
+
+// How many firings the loop guard has refused in this process.
+TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedFirings();
