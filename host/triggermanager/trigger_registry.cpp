@@ -30,18 +30,17 @@ void TriggerRegistry::Put(std::u16string_view id, std::u16string_view condition)
     Copy staged;
     staged.emplace(key, Entry{ConditionText(condition)});
     Copy::node_type node = staged.extract(staged.begin());
+    Bstr& fresh = node.mapped().condition;
 
     std::lock_guard<std::mutex> write(writeLock_);
     store_.Put(key, storedCondition);
-    Copy::insert_return_type placed;
-    {
-        std::unique_lock<std::shared_mutex> change(copyLock_);
-        placed = copy_.insert(std::move(node));
-        if (!placed.inserted) {
-            placed.position->second.condition.swap(placed.node.mapped().condition);
-        }
+    std::unique_lock<std::shared_mutex> change(copyLock_);
+    const auto found = copy_.find(key);
+    if (found != copy_.end()) {
+        found->second.condition.swap(fresh);  // the replaced condition leaves with the node
+    } else {
+        copy_.insert(std::move(node));
     }
-    // The replaced condition goes here, outside the lock.
 }
 
 std::vector<std::string> TriggerRegistry::Doomed(std::string_view idOrPattern) const {
