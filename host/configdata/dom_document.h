@@ -1,0 +1,89 @@
+// The DOM document: one libxml2 document behind IXMLDOMDocument, and the keeper of every node
+// object made for it.
+//
+// Lifetime. Each node object holds a reference on its document object, so the libxml2 trees live
+// as long as any node object does. Node objects are unique per libxml2 node (its `_private`
+// points to the object). A subtree taken out of the tree (createNode, or children replaced by
+// put_text) stays while a node object holds any part of it and is freed with the last one.
+// loadXML puts a new libxml2 document in place; the one it replaces stays, still usable through
+// the node objects that hold parts of it, until the last of them goes.
+//
+// Threads. Reference counts are atomic; everything else about a document and its nodes is for one
+// thread at a time, as a request or a firing uses them. XPath evaluation (selectSingleNode and the
+// host functions) is serialised on the document's own lock.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+#include "companions/com_ptr.h"
+#include "configdata/node_methods.h"
+#include "configdata/xpath_engine.h"
+
+namespace configdata {
+
+class DomDocument final : public NodeMethods<IXMLDOMDocument> {
+  public:
+    // A new document without content; raises std::bad_alloc.
+    static ComPtr<DomDocument> Create();
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE get_documentElement(IXMLDOMElement** element) override;
+    HRESULT STDMETHODCALLTYPE createNode(VARIANT type, BSTR name, BSTR namespaceURI,
+                                         IXMLDOMNode** node) override;
+    HRESULT STDMETHODCALLTYPE loadXML(BSTR xml, VARIANT_BOOL* isSuccessful) override;
+
+    xmlNode* XmlNode() noexcept override { return reinterpret_cast<xmlNode*>(doc_); }
+    DomDocument& Owner() noexcept override { return *this; }
+
+    // Replaces the content with the parsed text (safe_parser.h); refused text leaves the document
+    // empty and gives false.
+    bool Load(std::u16string_view text);
+    xmlDoc* Tree() const noexcept { return doc_; }
+
+    // A new reference to the object for `node`: this document for its own document node, the
+    // node's living object if it has one, else a new one. Raises std::bad_alloc.
+    IXMLDOMNode* NewReference(xmlNode* node);
+    // Takes `child` out of the tree; it is freed at once unless a node object holds part of it.
+    void Discard(xmlNode* child);
+    // Makes `child`, of this document's trees, the last child of `parent` in the same tree.
+    void Move(xmlNode* child, xmlNode* parent);
+    // Called by a node object as it goes.
+    void NodeReleased(xmlNode* node) noexcept;
+
+    template <class Work>
+    bool WithEvaluator(Work&& work) {
+        const std::lock_guard lock(evaluatorLock_);
+        if (!evaluator_) {
+            evaluator_ = std::make_unique<XPathEvaluator>();
+        }
+        return work(*evaluator_);
+    }
+
+  private:
+    explicit DomDocument(xmlDoc* tree) noexcept : doc_(tree) {}
+    ~DomDocument();
+
+    void ReplaceTree(xmlDoc* next);
+    void CollectDetached(xmlNode* top) noexcept;
+    void CollectRetired(xmlDoc* tree) noexcept;
+    void Forget(xmlNode* top) noexcept;
+
+    RefCount refs_;
+    xmlDoc* doc_;
+    // Documents replaced by loadXML while node objects held parts of them.
+    std::vector<xmlDoc*> retired_;
+    // Roots of subtrees outside any tree that node objects hold parts of.
+    std::vector<xmlNode*> detached_;
+    std::mutex evaluatorLock_;
+    std::unique_ptr<XPathEvaluator> evaluator_;
+};
+
+}  // namespace configdata

@@ -1,0 +1,78 @@
+// The library's exported functions: the document factory and the host functions.
+#include <new>
+#include <string>
+
+#include "companions/com_error.h"
+#include "configdata/config_document_impl.h"
+#include "configdata/configdata_host.h"
+#include "configdata/failure.h"
+#include "configdata/utf_text.h"
+#include "configdata/xpath_engine.h"
+
+#define CONFIGDATA_EXPORT __attribute__((visibility("default")))
+
+using configdata::CompileExpression;
+using configdata::ConfigDocument;
+using configdata::IConfigDocumentAccess;
+
+extern "C" CONFIGDATA_EXPORT HRESULT CreateConfigDocument(IConfigDocument** document) try {
+    if (document == nullptr) {
+        return E_POINTER;
+    }
+    *document = nullptr;
+    *document = ConfigDocument::Create().detach();
+    return S_OK;
+} catch (...) {
+    return ResultFromCaughtException();
+}
+
+extern "C" CONFIGDATA_EXPORT HRESULT ConfigDataEvaluate(IConfigDocument* document, BSTR expression,
+                                                        LONG* matched) try {
+    if (matched == nullptr) {
+        return E_POINTER;
+    }
+    *matched = 0;
+    if (document == nullptr) {
+        return E_POINTER;
+    }
+    const auto access = ComPtr<IConfigDocument>::Share(document).As<IConfigDocumentAccess>();
+    if (!access) {
+        return configdata::ReportFailure(E_INVALIDARG, IID_IConfigDocument,
+                                         "the document does not come from this library");
+    }
+    std::string error;
+    xmlXPathCompExpr* compiled = CompileExpression(configdata::ViewOf(expression), error);
+    if (compiled == nullptr) {
+        return configdata::ReportFailure(E_INVALIDARG, IID_IConfigDocument,
+                                         "the XPath expression does not compile: " + error);
+    }
+    configdata::DomDocument& dom = access->Dom();
+    xmlNode* root = xmlDocGetRootElement(dom.Tree());
+    if (root == nullptr) {
+        return S_OK;
+    }
+    int truth = -1;
+    dom.WithEvaluator([&](configdata::XPathEvaluator& evaluator) {
+        truth = evaluator.EvaluateBoolean(compiled, root, error);
+        return truth >= 0;
+    });
+    if (truth < 0) {
+        return configdata::ReportFailure(S_FALSE, IID_IConfigDocument,
+                                         "the XPath expression cannot be evaluated: " + error);
+    }
+    *matched = truth != 0 ? 1 : 0;
+    return S_OK;
+} catch (...) {
+    return ResultFromCaughtException();
+}
+
+extern "C" CONFIGDATA_EXPORT HRESULT ConfigDataCheckExpression(BSTR expression, LONG* valid) try {
+    if (valid == nullptr) {
+        return E_POINTER;
+    }
+    std::string error;
+    *valid = CompileExpression(configdata::ViewOf(expression), error) != nullptr ? 1 : 0;
+    return S_OK;
+} catch (...) {
+    return ResultFromCaughtException();
+}

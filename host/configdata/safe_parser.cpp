@@ -1,0 +1,121 @@
+#include "configdata/safe_parser.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+
+#include <new>
+
+#include "configdata/libxml_setup.h"
+#include "configdata/markup_scan.h"
+#include "configdata/utf_text.h"
+
+namespace configdata {
+namespace {
+
+// No network, no entity substitution, no DTD loading or defaulting, and the encoding named in a
+// declaration ignored; errors are read from the parser context, never printed.
+constexpr int kParseOptions =
+    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_IGNORE_ENC;
+
+struct ParserContextDeleter {
+    void operator()(xmlParserCtxt* context) const noexcept { xmlFreeParserCtxt(context); }
+};
+
+struct ParseState {
+    bool sawDocumentType = false;
+};
+
+// Called as soon as "<!DOCTYPE name ..." has been read, before any declaration inside it.
+void RefuseDocumentType(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+    auto* parser = static_cast<xmlParserCtxt*>(context);
+    static_cast<ParseState*>(parser->_private)->sawDocumentType = true;
+    xmlStopParser(parser);
+}
+
+std::string LastErrorOf(xmlParserCtxt* parser) {
+    const xmlError* error = xmlCtxtGetLastError(parser);
+    if (error == nullptr || error->message == nullptr) {
+        return "the text is not well-formed XML";
+    }
+    std::string message = error->message;
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) {
+        message.pop_back();
+    }
+    return "line " + std::to_string(error->line) + ": " + message;
+}
+
+// The value of `encoding="..."` in a leading XML declaration, which libxml2 does not keep when it
+// is told to ignore it.
+std::string DeclaredEncoding(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    if (text.substr(0, 5) != "<?xml") {
+        return {};
+    }
+    const std::string_view declaration = text.substr(0, text.find("?>"));
+    const std::size_t name = declaration.find("encoding");
+    if (name == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t quote = declaration.find_first_of("\"'", name);
+    if (quote == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t close = declaration.find(declaration[quote], quote + 1);
+    if (close == std::string_view::npos) {
+        return {};
+    }
+    return std::string(declaration.substr(quote + 1, close - quote - 1));
+}
+
+ParseOutcome Refused(std::string error) {
+    return ParseOutcome{nullptr, std::move(error)};
+}
+
+}  // namespace
+
+ParseOutcome ParseUntrusted(std::u16string_view text) {
+    if (text.empty()) {
+        return Refused("the text is empty");
+    }
+    // Every UTF-16 unit takes at least one byte, so this refuses without converting anything.
+    if (text.size() > kMaxDocumentBytes || Utf8Length(text) > kMaxDocumentBytes) {
+        return Refused("the text is larger than 16 MiB");
+    }
+    std::string utf8;
+    AppendUtf8(utf8, text);
+    if (const char* reason = MarkupLimitExceeded(utf8)) {
+        return Refused(reason);
+    }
+
+    EnsureLibxmlReady();
+    std::unique_ptr<xmlParserCtxt, ParserContextDeleter> parser(
+        xmlCreateMemoryParserCtxt(utf8.data(), static_cast<int>(utf8.size())));
+    if (!parser || parser->sax == nullptr) {
+        throw std::bad_alloc();
+    }
+    ParseState state;
+    parser->_private = &state;
+    parser->sax->internalSubset = &RefuseDocumentType;
+    xmlCtxtUseOptions(parser.get(), kParseOptions);
+    xmlParseDocument(parser.get());
+
+    XmlDocPtr document(parser->myDoc);
+    parser->myDoc = nullptr;
+    if (state.sawDocumentType) {
+        return Refused("a document type declaration is not accepted");
+    }
+    if (!parser->wellFormed || !document || xmlDocGetRootElement(document.get()) == nullptr) {
+        return Refused(LastErrorOf(parser.get()));
+    }
+    if (const std::string encoding = DeclaredEncoding(utf8); !encoding.empty()) {
+        document->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(encoding.c_str()));
+        if (document->encoding == nullptr) {
+            throw std::bad_alloc();
+        }
+    }
+    return ParseOutcome{std::move(document), {}};
+}
+
+}  // namespace configdata

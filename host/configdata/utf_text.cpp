@@ -1,0 +1,166 @@
+#include "configdata/utf_text.h"
+
+#include <limits>
+#include <new>
+
+namespace configdata {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Calls emit(code point) for each character of UTF-16 text, pairing surrogates.
+template <class Emit>
+void ForEachCodePoint(std::u16string_view text, Emit&& emit) {
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        const char16_t unit = text[i];
+        if (unit == 0) {
+            emit(kReplacement);
+        } else if (IsHighSurrogate(unit) && i + 1 < size && IsLowSurrogate(text[i + 1])) {
+            const char32_t high = unit - 0xD800u;
+            const char32_t low = text[i + 1] - 0xDC00u;
+            emit(0x10000u + (high << 10) + low);
+            ++i;
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+            emit(kReplacement);
+        } else {
+            emit(static_cast<char32_t>(unit));
+        }
+    }
+}
+
+std::size_t EncodedSize(char32_t c) {
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+}
+
+char* Encode(char32_t c, char* out) {
+    if (c < 0x80) {
+        *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Calls emit(code point) for each character of UTF-8 text; a byte that starts no valid sequence
+// (overlong forms and encoded surrogates included) gives U+FFFD and decoding resumes after it.
+template <class Emit>
+void ForEachCodePoint(std::string_view text, Emit&& emit) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t i = 0;
+    while (i < size) {
+        const unsigned char lead = bytes[i];
+        if (lead < 0x80) {
+            emit(static_cast<char32_t>(lead));
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        char32_t c = 0;
+        char32_t minimum = 0;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2, c = lead & 0x1Fu, minimum = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, c = lead & 0x0Fu, minimum = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, c = lead & 0x07u, minimum = 0x10000;
+        }
+        bool valid = length != 0 && i + length <= size;
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const unsigned char next = bytes[i + k];
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3Fu);
+        }
+        valid = valid && c >= minimum && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+        if (valid) {
+            emit(c);
+            i += length;
+        } else {
+            emit(kReplacement);
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+std::size_t Utf8Length(std::u16string_view text) noexcept {
+    std::size_t bytes = 0;
+    ForEachCodePoint(text, [&bytes](char32_t c) { bytes += EncodedSize(c); });
+    return bytes;
+}
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    const std::size_t start = out.size();
+    out.resize(start + Utf8Length(text));
+    char* cursor = out.data() + start;
+    ForEachCodePoint(text, [&cursor](char32_t c) { cursor = Encode(c, cursor); });
+}
+
+Bstr BstrFromUtf8(std::string_view text) {
+    std::size_t units = 0;
+    ForEachCodePoint(text, [&units](char32_t c) { units += c < 0x10000 ? 1 : 2; });
+    if (units > std::numeric_limits<UINT>::max()) {
+        throw std::bad_alloc();
+    }
+    Bstr result(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
+    if (!result) {
+        throw std::bad_alloc();
+    }
+    OLECHAR* cursor = result.get();
+    ForEachCodePoint(text, [&cursor](char32_t c) {
+        if (c < 0x10000) {
+            *cursor++ = static_cast<OLECHAR>(c);
+        } else {
+            c -= 0x10000;
+            *cursor++ = static_cast<OLECHAR>(0xD800 + (c >> 10));
+            *cursor++ = static_cast<OLECHAR>(0xDC00 + (c & 0x3FF));
+        }
+    });
+    return result;
+}
+
+Utf8Text::Utf8Text(std::u16string_view text) {
+    // ASCII is the common case and needs no sizing pass.
+    if (text.size() < kInline) {
+        std::size_t i = 0;
+        while (i < text.size() && text[i] < 0x80 && text[i] != 0) {
+            inline_[i] = static_cast<char>(text[i]);
+            ++i;
+        }
+        if (i == text.size()) {
+            inline_[i] = '\0';
+            size_ = i;
+            return;
+        }
+    }
+    size_ = Utf8Length(text);
+    char* cursor = inline_;
+    if (size_ >= kInline) {
+        heap_.resize(size_);
+        cursor = heap_.data();
+        data_ = heap_.data();
+    }
+    ForEachCodePoint(text, [&cursor](char32_t c) { cursor = Encode(c, cursor); });
+    *cursor = '\0';
+}
+
+}  // namespace configdata

@@ -1,0 +1,225 @@
+#include "configdata/xpath_engine.h"
+
+#include <libxml/hash.h>
+#include <libxml/xpathInternals.h>
+
+#include <new>
+#include <unordered_map>
+
+#include "configdata/libxml_setup.h"
+#include "configdata/utf_text.h"
+
+namespace configdata {
+namespace {
+
+// Errors are kept in the context (lastError) and read by the caller; this only stops libxml2
+// from printing them.
+void KeepErrorQuiet(void*, xmlError*) {}
+
+// Stands in for a function the expression names but XPath does not have. libxml2 would print a
+// line of its own before failing; this fails the same way, quietly.
+void UnknownFunction(xmlXPathParserContext* parser, int arguments) {
+    for (int i = 0; i < arguments; ++i) {
+        xmlXPathFreeObject(valuePop(parser));
+    }
+    xmlXPathErr(parser, XPATH_UNKNOWN_FUNC_ERROR);
+}
+
+xmlXPathFunction LookUpFunction(void* data, const xmlChar* name, const xmlChar* uri) {
+    auto* context = static_cast<xmlXPathContext*>(data);
+    if (xmlHashLookup2(context->funcHash, name, uri) != nullptr) {
+        return nullptr;  // libxml2 goes on to find it itself
+    }
+    return &UnknownFunction;
+}
+
+xmlXPathContext* NewContext(xmlDoc* document) {
+    xmlXPathContext* context = xmlXPathNewContext(document);
+    if (context == nullptr) {
+        throw std::bad_alloc();
+    }
+    context->error = &KeepErrorQuiet;
+    xmlXPathRegisterFuncLookup(context, &LookUpFunction, context);
+    context->opLimit = kXPathOperationLimit;
+    return context;
+}
+
+std::string Describe(const xmlError& error, const char* fallback) {
+    std::string text = error.message != nullptr ? error.message : fallback;
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+// Parentheses and predicates nested deeper than the limit, outside string literals.
+bool NestedTooDeeply(std::string_view text) {
+    std::size_t depth = 0;
+    char quote = 0;
+    for (const char c : text) {
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(' || c == '[') {
+            if (++depth > kMaxExpressionNesting) {
+                return true;
+            }
+        } else if ((c == ')' || c == ']') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
+}
+
+struct ExpressionHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+
+// What one thread keeps: its compiled expressions, and the context and empty document used to
+// compile and try them. Freed when the thread ends.
+class ThreadCompiler {
+  public:
+    ThreadCompiler() {
+        EnsureLibxmlReady();
+        emptyDocument_ = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+        if (emptyDocument_ == nullptr) {
+            throw std::bad_alloc();
+        }
+        try {
+            context_ = NewContext(emptyDocument_);
+        } catch (...) {
+            xmlFreeDoc(emptyDocument_);
+            throw;
+        }
+    }
+    ~ThreadCompiler() {
+        for (auto& entry : compiled_) {
+            xmlXPathFreeCompExpr(entry.second);
+        }
+        xmlXPathFreeContext(context_);
+        xmlFreeDoc(emptyDocument_);
+    }
+    ThreadCompiler(const ThreadCompiler&) = delete;
+    ThreadCompiler& operator=(const ThreadCompiler&) = delete;
+
+    xmlXPathCompExpr* Find(std::string_view text) const {
+        const auto found = compiled_.find(text);
+        return found != compiled_.end() ? found->second : nullptr;
+    }
+
+    xmlXPathCompExpr* Compile(const Utf8Text& text, std::string& error) {
+        xmlResetError(&context_->lastError);
+        xmlXPathCompExpr* compiled = xmlXPathCtxtCompile(context_, text.xml());
+        if (compiled == nullptr) {
+            error = Describe(context_->lastError, "the expression is not XPath 1.0");
+            return nullptr;
+        }
+        if (!Tried(compiled, error)) {
+            xmlXPathFreeCompExpr(compiled);
+            return nullptr;
+        }
+        return Keep(text.view(), compiled);
+    }
+
+  private:
+    bool Tried(xmlXPathCompExpr* compiled, std::string& error) {
+        context_->doc = emptyDocument_;
+        context_->node = reinterpret_cast<xmlNode*>(emptyDocument_);
+        context_->opCount = 0;
+        context_->depth = 0;
+        xmlResetError(&context_->lastError);
+        XPathObjectPtr value(xmlXPathCompiledEval(compiled, context_));
+        if (!value) {
+            error = Describe(context_->lastError, "the expression cannot be evaluated");
+            return false;
+        }
+        return true;
+    }
+
+    xmlXPathCompExpr* Keep(std::string_view text, xmlXPathCompExpr* compiled) {
+        try {
+            if (compiled_.size() >= kCompiledCacheSize) {
+                const auto victim = compiled_.begin();
+                xmlXPathFreeCompExpr(victim->second);
+                compiled_.erase(victim);
+            }
+            compiled_.emplace(std::string(text), compiled);
+        } catch (...) {
+            xmlXPathFreeCompExpr(compiled);
+            throw;
+        }
+        return compiled;
+    }
+
+    xmlDoc* emptyDocument_ = nullptr;
+    xmlXPathContext* context_ = nullptr;
+    std::unordered_map<std::string, xmlXPathCompExpr*, ExpressionHash, std::equal_to<>> compiled_;
+};
+
+ThreadCompiler& ThisThreadsCompiler() {
+    thread_local ThreadCompiler compiler;
+    return compiler;
+}
+
+}  // namespace
+
+xmlXPathCompExpr* CompileExpression(std::u16string_view text, std::string& error) {
+    if (text.size() > kMaxExpressionLength) {
+        error = "the expression is longer than 4096 characters";
+        return nullptr;
+    }
+    if (text.find(u'\0') != std::u16string_view::npos) {
+        error = "the expression holds a zero character";
+        return nullptr;
+    }
+    const Utf8Text utf8(text);
+    ThreadCompiler& compiler = ThisThreadsCompiler();
+    if (xmlXPathCompExpr* cached = compiler.Find(utf8.view())) {
+        return cached;
+    }
+    if (NestedTooDeeply(utf8.view())) {
+        error = "the expression is nested more than 64 levels deep";
+        return nullptr;
+    }
+    return compiler.Compile(utf8, error);
+}
+
+XPathEvaluator::XPathEvaluator() : context_(NewContext(nullptr)) {}
+
+XPathEvaluator::~XPathEvaluator() {
+    xmlXPathFreeContext(context_);
+}
+
+void XPathEvaluator::Prepare(xmlNode* node) noexcept {
+    context_->doc = node->doc;
+    context_->node = node;
+    context_->opCount = 0;
+    context_->depth = 0;
+    xmlResetError(&context_->lastError);
+}
+
+XPathObjectPtr XPathEvaluator::Evaluate(xmlXPathCompExpr* expression, xmlNode* node,
+                                        std::string& error) {
+    Prepare(node);
+    XPathObjectPtr value(xmlXPathCompiledEval(expression, context_));
+    if (!value) {
+        error = Describe(context_->lastError, "the expression cannot be evaluated");
+    }
+    return value;
+}
+
+int XPathEvaluator::EvaluateBoolean(xmlXPathCompExpr* expression, xmlNode* node,
+                                    std::string& error) {
+    Prepare(node);
+    const int truth = xmlXPathCompiledEvalToBoolean(expression, context_);
+    if (truth < 0) {
+        error = Describe(context_->lastError, "the expression cannot be evaluated");
+    }
+    return truth;
+}
+
+}  // namespace configdata
