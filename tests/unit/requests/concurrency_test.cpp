@@ -77,6 +77,7 @@ TEST_F(ConcurrencyTest, RegistrationsRaceWithFiredTriggers) {
     }
 
     ASSERT_TRUE(inTime()) << "the rounds did not finish in time";
+    RecordProperty("actionsRun", actionsFound.load());
     EXPECT_EQ(unexpectedResults.load(), 0);
     // Each run carries the action stored under the id that fired, merged with that firing's data.
     const std::regex merged(R"re(<Action id="t(\d)"><TriggerData n="(\d+)"/></Action>\s*)re");

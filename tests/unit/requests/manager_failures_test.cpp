@@ -17,6 +17,7 @@ using requests_test::ConnectedFixture;
 using Table = std::map<std::string, std::string>;
 
 constexpr HRESULT kManagerError = MakeHresult(0x80040001u);
+constexpr char kOld[] = R"(<Action n="old"/>)";
 
 struct ManagerFailure {
     const char* name;
@@ -31,17 +32,17 @@ const ManagerFailure kFailures[] = {
     // The earlier entry of the same id stays as it was.
     {"AddTrigger",
      ManagerCall::AddTrigger,
-     R"(<R type="trigger" name="registeraction" id="t1"><New/></R>)",
+     R"(<R type="trigger" name="registeraction" id="t1"><Action n="new"/></R>)",
      S_FALSE,
      std::string(kFalseResult),
-     {{"t1", "<Old/>"}, {"t2", "<Old/>"}}},
+     {{"t1", kOld}, {"t2", kOld}}},
     // The entries are erased before the manager is asked, and stay erased.
     {"RemoveTrigger",
      ManagerCall::RemoveTrigger,
      R"(<R type="trigger" name="unregisteraction" id="t1"/>)",
      kManagerError,
      std::nullopt,
-     {{"t2", "<Old/>"}}},
+     {{"t2", kOld}}},
     {"RemoveTriggerForAPattern",
      ManagerCall::RemoveTrigger,
      R"(<R type="trigger" name="unregisteraction" id="t*"/>)",
@@ -53,25 +54,25 @@ const ManagerFailure kFailures[] = {
      R"(<R type="trigger" name="fire"><TriggerData/></R>)",
      kManagerError,
      std::nullopt,
-     {{"t1", "<Old/>"}, {"t2", "<Old/>"}}},
+     {{"t1", kOld}, {"t2", kOld}}},
     {"DeleteDatabase",
      ManagerCall::DeleteDatabase,
      R"(<R type="trigger" name="deletedb"/>)",
      kManagerError,
      std::nullopt,
-     {{"t1", "<Old/>"}, {"t2", "<Old/>"}}},
+     {{"t1", kOld}, {"t2", kOld}}},
     {"Suspend",
      ManagerCall::Suspend,
      R"(<R type="trigger" name="suspend"/>)",
      kManagerError,
      std::nullopt,
-     {{"t1", "<Old/>"}, {"t2", "<Old/>"}}},
+     {{"t1", kOld}, {"t2", kOld}}},
     {"Resume",
      ManagerCall::Resume,
      R"(<R type="trigger" name="resume"/>)",
      kManagerError,
      std::nullopt,
-     {{"t1", "<Old/>"}, {"t2", "<Old/>"}}},
+     {{"t1", kOld}, {"t2", kOld}}},
 };
 
 class ManagerFailureTest : public ConnectedFixture,
@@ -80,7 +81,7 @@ class ManagerFailureTest : public ConnectedFixture,
 TEST_P(ManagerFailureTest, ReachesTheCallerAsItShould) {
     for (const char* id : {"t1", "t2"}) {
         ASSERT_EQ(RunRequest(std::string(R"(<R type="trigger" name="registeraction" id=")") + id +
-                             R"("><Old/></R>)")
+                             R"("><Action n="old"/></R>)")
                       .code,
                   S_OK);
     }
