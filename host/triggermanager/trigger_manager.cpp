@@ -27,7 +27,8 @@ ComPtr<ITriggerManager> MakeTriggerManager(const ManagerOptions& options) {
 
 TriggerManager::TriggerManager(const ManagerOptions& options)
     : sinks_(std::make_shared<SinkList>()),
-      triggers_(options.databasePath, options.driver ? options.driver : DefaultSqliteDriver()),
+      triggers_(options.databasePath, options.driver ? options.driver : DefaultSqliteDriver(),
+                options.lockWait),
       point_(*this, sinks_) {
     if (options.deliveryThread) {
         delivery_ = std::make_unique<DeliveryThread>(sinks_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,8 @@ struct ManagerOptions {
     std::string databasePath;  // UTF-8; empty: a private in-memory database
     bool deliveryThread = false;
     std::shared_ptr<SqliteDriver> driver;  // null: SQLite itself
+    // How long to wait for a database file another manager holds (it may be on its way out).
+    std::chrono::milliseconds lockWait{5000};
 };
 
 // A new manager, its one reference handed over. Raises ComError (with SQLite's description when

@@ -14,8 +14,9 @@ Bstr ConditionText(std::u16string_view condition) {
 
 }  // namespace
 
-TriggerRegistry::TriggerRegistry(const std::string& path, std::shared_ptr<SqliteDriver> driver)
-    : store_(path, std::move(driver)) {
+TriggerRegistry::TriggerRegistry(const std::string& path, std::shared_ptr<SqliteDriver> driver,
+                                 std::chrono::milliseconds lockWait)
+    : store_(path, std::move(driver), lockWait) {
     // Rows arrive in id order, so each goes in at the end without a search.
     store_.ForEach([this](std::string_view id, std::u16string_view condition) {
         copy_.emplace_hint(copy_.end(), std::string(id), Entry{ConditionText(condition)});

@@ -2,6 +2,7 @@
 // together so that the copy always equals what the store holds. Firing reads only the copy.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -18,7 +19,8 @@
 class TriggerRegistry {
   public:
     // Opens the store and loads the copy; raises ComError when the database cannot be used.
-    TriggerRegistry(const std::string& path, std::shared_ptr<SqliteDriver> driver);
+    TriggerRegistry(const std::string& path, std::shared_ptr<SqliteDriver> driver,
+                    std::chrono::milliseconds lockWait);
 
     // Adds the trigger or replaces its condition (already checked; empty matches every firing).
     // On failure nothing has changed, in the store or in the copy.

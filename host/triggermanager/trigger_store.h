@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,9 +18,11 @@ class TriggerStore {
     // A row as read back: the id in UTF-8, the condition in UTF-16 (what evaluation needs).
     using Visitor = std::function<void(std::string_view id, std::u16string_view condition)>;
 
-    // Opens, creating when needed, the database at the UTF-8 path (write-ahead logging), or a
-    // private in-memory one for an empty path. Raises ComError with SQLite's description.
-    TriggerStore(const std::string& path, std::shared_ptr<SqliteDriver> driver);
+    // Opens, creating when needed, the database at the UTF-8 path (write-ahead logging, locked
+    // for this store alone; a lock held elsewhere is waited for up to `lockWait`), or a private
+    // in-memory one for an empty path. Raises ComError with SQLite's description.
+    TriggerStore(const std::string& path, std::shared_ptr<SqliteDriver> driver,
+                 std::chrono::milliseconds lockWait);
     ~TriggerStore();
     TriggerStore(const TriggerStore&) = delete;
     TriggerStore& operator=(const TriggerStore&) = delete;

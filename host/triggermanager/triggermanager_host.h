@@ -15,8 +15,9 @@
 // - DeleteDatabase removes every trigger and answers *deleted = 1.
 // - Suspend and Resume answer S_OK when they change the state and S_FALSE when it was so already.
 // - Triggers live in a SQLite database: the file the host names, or a private in-memory database
-//   per manager. A database that cannot be opened makes CreateTriggerManager fail, with a
-//   description in the thread's error information.
+//   per manager. A file belongs to one manager at a time (each fires from its own copy of the
+//   triggers): another manager waits up to 5 s for it to be released. A database that cannot be
+//   opened makes CreateTriggerManager fail, with a description in the thread's error information.
 //
 // Fire(data, reply) answers S_OK with one of these replies:
 // - data that does not parse as XML: the empty string;

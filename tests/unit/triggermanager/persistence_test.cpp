@@ -28,21 +28,6 @@ TEST(Persistence, TriggersOutliveTheirManager) {
               (std::vector<std::string>{"door", "t\xC3\xBCr"}));
 }
 
-TEST(Persistence, TwoManagersMayShareAFile) {
-    TempDir dir;
-    DatabaseAt database(dir.File("triggers.db"));
-    ComPtr<ITriggerManager> first = NewManager();
-    ASSERT_EQ(AddTrigger(first.get(), "a", "").value, 1);
-    ComPtr<ITriggerManager> second = NewManager();
-    ASSERT_EQ(AddTrigger(second.get(), "b", "").value, 1);
-    // Each evaluates its own copy, loaded when it opened.
-    EXPECT_EQ(ReplyIds(Fire(first.get(), "<x/>").text), std::vector<std::string>{"a"});
-    first.reset();
-    second.reset();
-    EXPECT_EQ(ReplyIds(Fire(NewManager().get(), "<x/>").text),
-              (std::vector<std::string>{"a", "b"}));
-}
-
 TEST(Persistence, DeletingTheDatabaseEmptiesTheFile) {
     TempDir dir;
     DatabaseAt database(dir.File("triggers.db"));

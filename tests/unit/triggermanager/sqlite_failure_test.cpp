@@ -214,10 +214,11 @@ class ChangeFails : public testing::TestWithParam<ChangeFailure> {
         return {E_UNEXPECTED, 0};
     }
 
-    // What an open door fires, first in this manager, then in a new one on the same file.
+    // What an open door fires, first in this manager, then in the next one on the same file.
     void ExpectUnchanged() {
         const std::vector<std::string> expected = {"door", "window"};
         EXPECT_EQ(ReplyIds(Fire(manager_.get(), kOpenDoor).text), expected);
+        manager_.reset();
         ComPtr<ITriggerManager> reopened = MakeTriggerManager({path_, false, nullptr});
         EXPECT_EQ(ReplyIds(Fire(reopened.get(), kOpenDoor).text), expected);
     }
