@@ -17,10 +17,11 @@ FARPROC LoadedModule::Find(const std::string& entry) const noexcept {
     return handle_ != nullptr ? GetProcAddress(handle_, entry.c_str()) : nullptr;
 }
 
+// Every shared_ptr to a module is dropped outside lock_: its unloading takes that lock.
 ModuleLoad ModuleCache::Load(const std::string& path) {
     const std::thread::id self = std::this_thread::get_id();
     // Allocated up front, so that nothing after the load can fail and leave waiters hanging.
-    auto module = std::make_shared<LoadedModule>();
+    std::shared_ptr<LoadedModule> module(new LoadedModule(), Unloader(*this, path));
 
     std::unique_lock<std::mutex> guard(lock_);
     for (;;) {
@@ -28,35 +29,46 @@ ModuleLoad ModuleCache::Load(const std::string& path) {
         if (found == slots_.end()) {
             break;
         }
-        if (found->second.module) {
-            return {found->second.module, ERROR_SUCCESS};
-        }
-        if (found->second.loader == self) {
-            // The module's own initialisation asks for it: it cannot serve before it is loaded.
+        Slot& slot = found->second;
+        if (slot.state == State::kLoaded) {
+            if (std::shared_ptr<LoadedModule> held = slot.module.lock()) {
+                // Still running an action since a shutdown: used again rather than loaded twice.
+                if (!slot.kept) {
+                    slot.kept = held;
+                }
+                return {std::move(held), ERROR_SUCCESS};
+            }
+            // Its last holder is about to unload it; wait for that.
+        } else if (slot.busy == self) {
+            // The module's own initialisation or finalisation asks for it.
             return {nullptr, ERROR_MOD_NOT_FOUND};
         }
         settled_.wait(guard);
     }
-    slots_.emplace(path, Slot{nullptr, self, false});
+    Slot& slot = slots_[path];
+    slot.busy = self;
     guard.unlock();
 
     // Loading runs the module's initialisation, which may call back into this library.
     const bool loaded = module->Adopt(LoadLibraryA(path.c_str()));
 
     guard.lock();
-    // Only this load removes its slot, so the slot is still there.
-    const auto slot = slots_.find(path);
-    if (loaded && !slot->second.forgotten) {
-        slot->second.module = module;
+    ModuleLoad result;
+    if (loaded) {
+        slot.state = State::kLoaded;
+        slot.busy = std::thread::id();
+        slot.module = module;
+        if (!slot.forgotten) {
+            slot.kept = module;
+        }
+        result = {std::move(module), ERROR_SUCCESS};
     } else {
-        slots_.erase(slot);
+        slots_.erase(path);
+        result = {nullptr, ERROR_MOD_NOT_FOUND};
     }
     guard.unlock();
     settled_.notify_all();
-    if (!loaded) {
-        return {nullptr, ERROR_MOD_NOT_FOUND};
-    }
-    return {std::move(module), ERROR_SUCCESS};
+    return result;
 }
 
 std::vector<std::shared_ptr<LoadedModule>> ModuleCache::TakeAll() {
@@ -64,16 +76,36 @@ std::vector<std::shared_ptr<LoadedModule>> ModuleCache::TakeAll() {
     {
         std::lock_guard<std::mutex> guard(lock_);
         modules.reserve(slots_.size());
-        for (auto slot = slots_.begin(); slot != slots_.end();) {
-            if (slot->second.module) {
-                modules.push_back(std::move(slot->second.module));
-                slot = slots_.erase(slot);
-            } else {
-                slot->second.forgotten = true;
-                ++slot;
+        for (auto& [path, slot] : slots_) {
+            if (slot.kept) {
+                modules.push_back(std::move(slot.kept));
             }
+            slot.forgotten = slot.state == State::kLoading;
         }
     }
-    settled_.notify_all();
     return modules;
+}
+
+void ModuleCache::Unloader::operator()(LoadedModule* module) const noexcept {
+    if (!module->loaded()) {
+        delete module;
+        return;
+    }
+    const std::thread::id self = std::this_thread::get_id();
+    {
+        // The slot stays from the load until here: only this unloading removes a loaded slot.
+        std::lock_guard<std::mutex> guard(cache_->lock_);
+        const auto slot = cache_->slots_.find(path_);
+        if (slot != cache_->slots_.end()) {
+            slot->second.state = State::kUnloading;
+            slot->second.busy = self;
+        }
+    }
+    // Finalisation runs here, outside the lock; it may call back into this library.
+    delete module;
+    {
+        std::lock_guard<std::mutex> guard(cache_->lock_);
+        cache_->slots_.erase(path_);
+    }
+    cache_->settled_.notify_all();
 }

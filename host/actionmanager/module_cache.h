@@ -1,5 +1,7 @@
 // The modules that serve registered actions: each is loaded once, on its first use, and stays
-// loaded until shutdown. A module is unloaded only when no running call holds it any more.
+// loaded until shutdown. A module is unloaded only when no running call holds it any more, and
+// loading and unloading one path never overlap, so the module's initialisation and finalisation
+// run strictly one after the other.
 #pragma once
 
 #include <condition_variable>
@@ -21,6 +23,7 @@ class LoadedModule {
 
     // Takes over a handle from LoadLibraryA; false when there is none.
     bool Adopt(HMODULE handle) noexcept;
+    bool loaded() const noexcept { return handle_ != nullptr; }
     // The exported function of that name; null when the module has none.
     FARPROC Find(const std::string& entry) const noexcept;
 
@@ -36,19 +39,35 @@ struct ModuleLoad {
 class ModuleCache {
   public:
     // The module at `path`, loaded on first use. Concurrent first uses load it once: the others
-    // wait for that one load. A failed load is not remembered; the next use tries again.
+    // wait for that load. A failed load is not remembered; the next use tries again.
     ModuleLoad Load(const std::string& path);
-    // Forgets every module; the caller's copies unload them as they go (see LoadedModule).
+    // Lets go of every module; each unloads when the last running call holding it returns. The
+    // caller drops what this returns outside any lock of its own (unloading may call back in).
     std::vector<std::shared_ptr<LoadedModule>> TakeAll();
 
   private:
+    enum class State { kLoading, kLoaded, kUnloading };
+
     struct Slot {
-        std::shared_ptr<LoadedModule> module;  // null while `loader` loads it
-        std::thread::id loader;
-        // Set by TakeAll while the load runs: the loader then keeps its module to itself. The
-        // slot stays until that load ends, so that one path is never loaded twice at once.
-        bool forgotten = false;
+        State state = State::kLoading;
+        std::thread::id busy;                // the thread loading or unloading it
+        std::weak_ptr<LoadedModule> module;  // while loaded, whoever holds it
+        std::shared_ptr<LoadedModule> kept;  // the cache's own hold, until TakeAll
+        bool forgotten = false;              // TakeAll ran while it was loading
     };
+
+    // Unloads a module once its last holder lets go, keeping its path's slot until it is gone.
+    class Unloader {
+      public:
+        Unloader(ModuleCache& cache, std::string path) : cache_(&cache), path_(std::move(path)) {}
+        void operator()(LoadedModule* module) const noexcept;
+
+      private:
+        ModuleCache* cache_;
+        std::string path_;
+    };
+
+    ModuleLoad Publish(const std::string& path, std::shared_ptr<LoadedModule> module);
 
     std::mutex lock_;
     std::condition_variable settled_;
