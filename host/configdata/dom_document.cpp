@@ -84,7 +84,6 @@ ComPtr<DomDocument> DomDocument::Create() {
 }
 
 DomDocument::~DomDocument() {
-    evaluator_.reset();
     // Detached subtrees first: freeing them reads the documents they belong to.
     for (xmlNode* top : detached_) {
         FreeDetached(top);

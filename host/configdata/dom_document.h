@@ -9,20 +9,17 @@
 // the node objects that hold parts of it, until the last of them goes.
 //
 // Threads. Reference counts are atomic; everything else about a document and its nodes is for one
-// thread at a time, as a request or a firing uses them. XPath evaluation (selectSingleNode and the
-// host functions) is serialised on the document's own lock.
+// thread at a time, as a request or a firing uses them. XPath evaluation only reads the tree, so
+// the host functions may evaluate conditions against one document on several threads at once.
 #pragma once
 
 #include <libxml/tree.h>
 
-#include <memory>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
 #include "companions/com_ptr.h"
 #include "configdata/node_methods.h"
-#include "configdata/xpath_engine.h"
 
 namespace configdata {
 
@@ -58,15 +55,6 @@ class DomDocument final : public NodeMethods<IXMLDOMDocument> {
     // Called by a node object as it goes.
     void NodeReleased(xmlNode* node) noexcept;
 
-    template <class Work>
-    bool WithEvaluator(Work&& work) {
-        const std::lock_guard lock(evaluatorLock_);
-        if (!evaluator_) {
-            evaluator_ = std::make_unique<XPathEvaluator>();
-        }
-        return work(*evaluator_);
-    }
-
   private:
     explicit DomDocument(xmlDoc* tree) noexcept : doc_(tree) {}
     ~DomDocument();
@@ -82,8 +70,6 @@ class DomDocument final : public NodeMethods<IXMLDOMDocument> {
     std::vector<xmlDoc*> retired_;
     // Roots of subtrees outside any tree that node objects hold parts of.
     std::vector<xmlNode*> detached_;
-    std::mutex evaluatorLock_;
-    std::unique_ptr<XPathEvaluator> evaluator_;
 };
 
 }  // namespace configdata

@@ -51,11 +51,7 @@ extern "C" CONFIGDATA_EXPORT HRESULT ConfigDataEvaluate(IConfigDocument* documen
     if (root == nullptr) {
         return S_OK;
     }
-    int truth = -1;
-    dom.WithEvaluator([&](configdata::XPathEvaluator& evaluator) {
-        truth = evaluator.EvaluateBoolean(compiled, root, error);
-        return truth >= 0;
-    });
+    const int truth = configdata::EvaluateBoolean(compiled, root, error);
     if (truth < 0) {
         return configdata::ReportFailure(S_FALSE, IID_IConfigDocument,
                                          "the XPath expression cannot be evaluated: " + error);

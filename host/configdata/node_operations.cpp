@@ -296,22 +296,15 @@ HRESULT SelectSingle(DomDocument& owner, xmlNode* node, BSTR query,
     if (expression == nullptr) {
         return NodeFailure(E_FAIL, "the XPath expression does not compile: " + error);
     }
-    xmlNode* found = nullptr;
-    const bool evaluated = owner.WithEvaluator([&](XPathEvaluator& evaluator) {
-        const XPathObjectPtr value = evaluator.Evaluate(expression, node, error);
-        if (!value) {
-            return false;
-        }
-        if (value->type != XPATH_NODESET) {
-            error = "its value is not a node-set";
-            return false;
-        }
-        found = FirstInDocumentOrder(value->nodesetval);
-        return true;
-    });
-    if (!evaluated) {
+    const XPathObjectPtr value = Evaluate(expression, node, error);
+    if (!value) {
         return NodeFailure(E_FAIL, "the XPath expression cannot be evaluated: " + error);
     }
+    if (value->type != XPATH_NODESET) {
+        return NodeFailure(E_FAIL,
+                           "the XPath expression selects no nodes: its value is not a node-set");
+    }
+    xmlNode* found = FirstInDocumentOrder(value->nodesetval);
     if (found == nullptr) {
         return S_FALSE;
     }

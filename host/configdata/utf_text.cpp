@@ -100,11 +100,29 @@ void ForEachCodePoint(std::string_view text, Emit&& emit) {
     }
 }
 
+// Markup is mostly ASCII: the leading run of it is copied unit for unit, without decoding. U+0000
+// ends the run, as it is not copied as itself.
+std::size_t AsciiRun(std::u16string_view text) noexcept {
+    std::size_t i = 0;
+    while (i < text.size() && static_cast<char16_t>(text[i] - 1) < 0x7F) {
+        ++i;
+    }
+    return i;
+}
+
+std::size_t AsciiRun(std::string_view text) noexcept {
+    std::size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) {
+        ++i;
+    }
+    return i;
+}
+
 }  // namespace
 
 std::size_t Utf8Length(std::u16string_view text) noexcept {
-    std::size_t bytes = 0;
-    ForEachCodePoint(text, [&bytes](char32_t c) { bytes += EncodedSize(c); });
+    std::size_t bytes = AsciiRun(text);
+    ForEachCodePoint(text.substr(bytes), [&bytes](char32_t c) { bytes += EncodedSize(c); });
     return bytes;
 }
 
@@ -112,12 +130,17 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
     const std::size_t start = out.size();
     out.resize(start + Utf8Length(text));
     char* cursor = out.data() + start;
-    ForEachCodePoint(text, [&cursor](char32_t c) { cursor = Encode(c, cursor); });
+    const std::size_t ascii = AsciiRun(text);
+    for (std::size_t i = 0; i < ascii; ++i) {
+        *cursor++ = static_cast<char>(text[i]);
+    }
+    ForEachCodePoint(text.substr(ascii), [&cursor](char32_t c) { cursor = Encode(c, cursor); });
 }
 
 Bstr BstrFromUtf8(std::string_view text) {
-    std::size_t units = 0;
-    ForEachCodePoint(text, [&units](char32_t c) { units += c < 0x10000 ? 1 : 2; });
+    const std::size_t ascii = AsciiRun(text);
+    std::size_t units = ascii;
+    ForEachCodePoint(text.substr(ascii), [&units](char32_t c) { units += c < 0x10000 ? 1 : 2; });
     if (units > std::numeric_limits<UINT>::max()) {
         throw std::bad_alloc();
     }
@@ -126,7 +149,10 @@ Bstr BstrFromUtf8(std::string_view text) {
         throw std::bad_alloc();
     }
     OLECHAR* cursor = result.get();
-    ForEachCodePoint(text, [&cursor](char32_t c) {
+    for (std::size_t i = 0; i < ascii; ++i) {
+        *cursor++ = static_cast<OLECHAR>(text[i]);
+    }
+    ForEachCodePoint(text.substr(ascii), [&cursor](char32_t c) {
         if (c < 0x10000) {
             *cursor++ = static_cast<OLECHAR>(c);
         } else {

@@ -79,8 +79,8 @@ struct ExpressionHash {
     }
 };
 
-// What one thread keeps: its compiled expressions, and the context and empty document used to
-// compile and try them. Freed when the thread ends.
+// What one thread keeps: its compiled expressions, the context that compiles and evaluates them,
+// and the empty document each new expression is tried against. Freed when the thread ends.
 class ThreadCompiler {
   public:
     ThreadCompiler() {
@@ -125,14 +125,20 @@ class ThreadCompiler {
         return Keep(text.view(), compiled);
     }
 
-  private:
-    bool Tried(xmlXPathCompExpr* compiled, std::string& error) {
-        context_->doc = emptyDocument_;
-        context_->node = reinterpret_cast<xmlNode*>(emptyDocument_);
+    // The context, set for a fresh evaluation with `node` as the context node.
+    xmlXPathContext* Context(xmlNode* node) noexcept {
+        context_->doc = node->doc;
+        context_->node = node;
         context_->opCount = 0;
         context_->depth = 0;
         xmlResetError(&context_->lastError);
-        XPathObjectPtr value(xmlXPathCompiledEval(compiled, context_));
+        return context_;
+    }
+
+  private:
+    bool Tried(xmlXPathCompExpr* compiled, std::string& error) {
+        XPathObjectPtr value(
+            xmlXPathCompiledEval(compiled, Context(reinterpret_cast<xmlNode*>(emptyDocument_))));
         if (!value) {
             error = Describe(context_->lastError, "the expression cannot be evaluated");
             return false;
@@ -188,36 +194,20 @@ xmlXPathCompExpr* CompileExpression(std::u16string_view text, std::string& error
     return compiler.Compile(utf8, error);
 }
 
-XPathEvaluator::XPathEvaluator() : context_(NewContext(nullptr)) {}
-
-XPathEvaluator::~XPathEvaluator() {
-    xmlXPathFreeContext(context_);
-}
-
-void XPathEvaluator::Prepare(xmlNode* node) noexcept {
-    context_->doc = node->doc;
-    context_->node = node;
-    context_->opCount = 0;
-    context_->depth = 0;
-    xmlResetError(&context_->lastError);
-}
-
-XPathObjectPtr XPathEvaluator::Evaluate(xmlXPathCompExpr* expression, xmlNode* node,
-                                        std::string& error) {
-    Prepare(node);
-    XPathObjectPtr value(xmlXPathCompiledEval(expression, context_));
+XPathObjectPtr Evaluate(xmlXPathCompExpr* expression, xmlNode* node, std::string& error) {
+    xmlXPathContext* context = ThisThreadsCompiler().Context(node);
+    XPathObjectPtr value(xmlXPathCompiledEval(expression, context));
     if (!value) {
-        error = Describe(context_->lastError, "the expression cannot be evaluated");
+        error = Describe(context->lastError, "the expression cannot be evaluated");
     }
     return value;
 }
 
-int XPathEvaluator::EvaluateBoolean(xmlXPathCompExpr* expression, xmlNode* node,
-                                    std::string& error) {
-    Prepare(node);
-    const int truth = xmlXPathCompiledEvalToBoolean(expression, context_);
+int EvaluateBoolean(xmlXPathCompExpr* expression, xmlNode* node, std::string& error) {
+    xmlXPathContext* context = ThisThreadsCompiler().Context(node);
+    const int truth = xmlXPathCompiledEvalToBoolean(expression, context);
     if (truth < 0) {
-        error = Describe(context_->lastError, "the expression cannot be evaluated");
+        error = Describe(context->lastError, "the expression cannot be evaluated");
     }
     return truth;
 }

@@ -1,5 +1,6 @@
-// XPath 1.0 through libxml2: compiled expressions cached per thread (libxml2's compiled forms are
-// changed while they run, so threads must not share them), and evaluation under fixed limits.
+// XPath 1.0 through libxml2: compiled expressions and the evaluation context kept per thread
+// (libxml2 changes both while an expression runs, so threads must not share them), and
+// evaluation under fixed limits.
 #pragma once
 
 #include <libxml/xpath.h>
@@ -34,25 +35,14 @@ struct XPathObjectDeleter {
 };
 using XPathObjectPtr = std::unique_ptr<xmlXPathObject, XPathObjectDeleter>;
 
-// One evaluation context, reused for every evaluation against one document's nodes. Not for two
-// threads at once.
-class XPathEvaluator {
-  public:
-    XPathEvaluator();
-    ~XPathEvaluator();
-    XPathEvaluator(const XPathEvaluator&) = delete;
-    XPathEvaluator& operator=(const XPathEvaluator&) = delete;
+// The value of `expression` with `node` as the context node, evaluated in the calling thread's
+// own context (made once per thread, like the compiled forms it runs); null with the reason in
+// `error` when evaluation fails, its operation limit included. Evaluation only reads the tree, so
+// threads may evaluate against one document at once while nobody changes it.
+XPathObjectPtr Evaluate(xmlXPathCompExpr* expression, xmlNode* node, std::string& error);
 
-    // The value of `expression` with `node` as the context node; null with the reason in `error`
-    // when evaluation fails (its operation limit included).
-    XPathObjectPtr Evaluate(xmlXPathCompExpr* expression, xmlNode* node, std::string& error);
-    // XPath's boolean() of the value: 1, 0, or -1 with the reason in `error`.
-    int EvaluateBoolean(xmlXPathCompExpr* expression, xmlNode* node, std::string& error);
-
-  private:
-    void Prepare(xmlNode* node) noexcept;
-
-    xmlXPathContext* context_;
-};
+// XPath's boolean() of the value, without building a node-set further than it needs: 1, 0, or -1
+// with the reason in `error`.
+int EvaluateBoolean(xmlXPathCompExpr* expression, xmlNode* node, std::string& error);
 
 }  // namespace configdata
