@@ -86,11 +86,15 @@ const char* MarkupLimitExceeded(std::string_view text) noexcept {
     std::array<std::uint16_t, kMaxParsedDepth + 1> declared{};
     std::size_t depth = 0;
     std::size_t inScope = 0;
+    std::size_t items = 0;
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t open = text.find('<', i);
         if (open == std::string_view::npos) {
             break;
+        }
+        if (++items > kMaxMarkupItems) {
+            return "the text holds more markup than the limit allows";
         }
         if (StartsWith(text, open, "<!--")) {
             i = SkipPast(text, open + 4, "-->");
@@ -105,6 +109,10 @@ const char* MarkupLimitExceeded(std::string_view text) noexcept {
             i = tag.end;
             if (tag.attributes > kMaxAttributesPerElement) {
                 return "an element has more attributes than the limit allows";
+            }
+            items += tag.attributes;
+            if (items > kMaxMarkupItems) {
+                return "the text holds more markup than the limit allows";
             }
             if (tag.closing) {
                 if (depth > 0) {

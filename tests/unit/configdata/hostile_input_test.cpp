@@ -75,25 +75,27 @@ TEST_P(HostileText, IsRefusedAndLeavesTheDocumentEmpty) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, HostileText,
-    testing::Values(Attack{"ExternalEntityFile",
-                           [] {
-                               return std::string(
-                                   "<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
-                                   "<x>&e;</x>");
-                           }},
-                    Attack{"ExternalParameterEntity",
-                           [] {
-                               return std::string(
-                                   "<!DOCTYPE x [<!ENTITY % p SYSTEM "
-                                   "\"http://127.0.0.1:9/p.dtd\"> %p;]><x/>");
-                           }},
-                    Attack{"BillionLaughs", &BillionLaughs},
-                    Attack{"QuadraticBlowUp", &QuadraticBlowUp},
-                    Attack{"TenThousandDeep", [] { return Nested(10000); }},
-                    Attack{"JustPastTheDepthLimit", [] { return Nested(257); }},
-                    Attack{"HundredThousandAttributes", [] { return ManyAttributes(100000); }},
-                    Attack{"StackedNamespaceDeclarations",
-                           [] { return StackedNamespaces(200, 50); }}),
+    testing::Values(
+        Attack{"ExternalEntityFile",
+               [] {
+                   return std::string(
+                       "<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
+                       "<x>&e;</x>");
+               }},
+        Attack{"ExternalParameterEntity",
+               [] {
+                   return std::string(
+                       "<!DOCTYPE x [<!ENTITY % p SYSTEM "
+                       "\"http://127.0.0.1:9/p.dtd\"> %p;]><x/>");
+               }},
+        Attack{"BillionLaughs", &BillionLaughs}, Attack{"QuadraticBlowUp", &QuadraticBlowUp},
+        Attack{"TenThousandDeep", [] { return Nested(10000); }},
+        Attack{"JustPastTheDepthLimit", [] { return Nested(257); }},
+        Attack{"HundredThousandAttributes", [] { return ManyAttributes(100000); }},
+        Attack{"StackedNamespaceDeclarations", [] { return StackedNamespaces(200, 50); }},
+        Attack{"MillionElements", [] { return "<r>" + Repeat("<a/>", 1000000) + "</r>"; }},
+        Attack{"MillionAttributes",
+               [] { return "<r>" + Repeat("<a b=\"\" c=\"\"/>", 400000) + "</r>"; }}),
     CaseName());
 
 TEST(HostileText, FiftyMegabytesAreRefusedBeforeParsing) {
