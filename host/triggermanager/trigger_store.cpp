@@ -73,7 +73,7 @@ TriggerStore::TriggerStore(const std::string& path, std::shared_ptr<SqliteDriver
                            std::chrono::milliseconds lockWait)
     : driver_(std::move(driver)) {
     const bool inMemory = path.empty();
-    // The store serialises its own use, so SQLite's per-connection mutex would only cost time.
+    // The registry never lets two threads in at once, so SQLite's own mutex would only cost time.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     sqlite3* opened = nullptr;
     const int code = driver_->Open(inMemory ? ":memory:" : path.c_str(), flags, &opened);
