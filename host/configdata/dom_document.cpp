@@ -7,6 +7,7 @@
 
 #include "configdata/dom_node.h"
 #include "configdata/failure.h"
+#include "configdata/libxml_setup.h"
 #include "configdata/node_tree.h"
 #include "configdata/safe_parser.h"
 #include "configdata/utf_text.h"
@@ -74,6 +75,7 @@ HRESULT DocumentFailure(HRESULT code, std::string_view description) {
 }  // namespace
 
 ComPtr<DomDocument> DomDocument::Create() {
+    EnsureLibxmlReady();
     xmlDoc* tree = NewEmptyTree();
     auto* document = new (std::nothrow) DomDocument(tree);
     if (document == nullptr) {
