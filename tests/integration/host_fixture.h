@@ -1,6 +1,7 @@
 // The real host services and the real plug-in, loaded the way the host program loads them.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>

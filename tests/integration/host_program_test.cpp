@@ -1,4 +1,5 @@
 // The host program as a user runs it: examples, bad command lines, bad files.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -12,15 +13,15 @@ namespace {
 using testing::HasSubstr;
 using testing::Not;
 
-struct Run {
+struct HostRun {
     int status;
     std::string output;
 };
 
-Run RunHost(const std::string& arguments, const std::string& input = "") {
+HostRun RunHost(const std::string& arguments, const std::string& input = "") {
     std::string command = std::string("'") + TB_HOST_PATH + "' " + arguments + " 2>&1";
     if (!input.empty()) {
-        command = "printf '%s' '" + input + "' | " + command;
+        command = "printf '" + input + "' | " + command;
     } else {
         command += " </dev/null";
     }
@@ -49,7 +50,7 @@ std::size_t Count(const std::string& text, const std::string& part) {
 }
 
 TEST(HostProgram, DoorSensorLogsTheAlertOnceTheDoorOpens) {
-    const Run run = RunHost(Example("door-sensor.xml"));
+    const HostRun run = RunHost(Example("door-sensor.xml"));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, "  log: "), 1u) << run.output;
     EXPECT_THAT(run.output, HasSubstr("Front door opened</Alert><TriggerData><door id=\"front\" "
@@ -58,7 +59,7 @@ TEST(HostProgram, DoorSensorLogsTheAlertOnceTheDoorOpens) {
 }
 
 TEST(HostProgram, WildcardExampleLeavesOnlyTheGarage) {
-    const Run run = RunHost(Example("wildcard-unregister.xml"));
+    const HostRun run = RunHost(Example("wildcard-unregister.xml"));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, "Smoke in the kitchen"), 1u) << run.output;
     EXPECT_EQ(Count(run.output, "The kitchen is hot"), 1u) << run.output;
@@ -66,14 +67,14 @@ TEST(HostProgram, WildcardExampleLeavesOnlyTheGarage) {
 }
 
 TEST(HostProgram, ChainedExampleRunsTheChainAndStopsTheLoop) {
-    const Run run = RunHost(Example("chained-action.xml"));
+    const HostRun run = RunHost(Example("chained-action.xml"));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, "Hall light is on"), 1u) << run.output;
     EXPECT_THAT(run.output, HasSubstr("refused"));
 }
 
 TEST(HostProgram, BuiltInScenarioRunsWithoutArguments) {
-    const Run run = RunHost("");
+    const HostRun run = RunHost("");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, "  log: "), 1u) << run.output;
 }
@@ -81,7 +82,7 @@ TEST(HostProgram, BuiltInScenarioRunsWithoutArguments) {
 TEST(HostProgram, DeliveryThreadAndDatabaseFileGiveTheSameStory) {
     const std::string database = testing::TempDir() + "triggerhost-test.db";
     std::remove(database.c_str());
-    const Run run = RunHost("--delivery-thread --database '" + database + "' " +
+    const HostRun run = RunHost("--delivery-thread --database '" + database + "' " +
                             Example("door-sensor.xml"));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, "  log: "), 1u) << run.output;
@@ -89,7 +90,7 @@ TEST(HostProgram, DeliveryThreadAndDatabaseFileGiveTheSameStory) {
 }
 
 TEST(HostProgram, InteractiveRequestsRunLineByLine) {
-    const Run run = RunHost(
+    const HostRun run = RunHost(
         "--interactive",
         "help\\n<R type=\"trigger\" name=\"registeraction\" id=\"t\"><Action type=\"host\" "
         "name=\"log\"/></R>\\n<R type=\"trigger\" name=\"fire\"><TriggerData><x/></TriggerData>"
@@ -109,7 +110,7 @@ struct Failure {
 class HostProgramFailure : public testing::TestWithParam<Failure> {};
 
 TEST_P(HostProgramFailure, GivesOneLineNamingTheProblemAndANonzeroStatus) {
-    const Run run = RunHost(GetParam().arguments);
+    const HostRun run = RunHost(GetParam().arguments);
     EXPECT_EQ(run.status, GetParam().status) << run.output;
     EXPECT_THAT(run.output, HasSubstr("triggerhost: "));
     EXPECT_THAT(run.output, HasSubstr(GetParam().messagePart));
@@ -125,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Failure{"'" TB_EXAMPLES_DIR "/../README.md'", 2, "not a well-formed"}));
 
 TEST(HostProgram, HelpDescribesTheProgram) {
-    const Run run = RunHost("--help");
+    const HostRun run = RunHost("--help");
     EXPECT_EQ(run.status, 0);
     EXPECT_THAT(run.output, HasSubstr("SYNOPSIS"));
 }
