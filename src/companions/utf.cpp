@@ -45,4 +45,6 @@ std::u16string ToUtf16(std::string_view text) {
     return result;
 }
 
-Bstr ToBstr(std::string_view text) { return Bstr::Copy(ToUtf16(text)); }
+Bstr ToBstr(std::string_view text) {
+    return Bstr::Copy(ToUtf16(text));
+}

@@ -9,14 +9,14 @@ namespace {
 using testing::HasSubstr;
 
 class DeliveryThreadEnvironment : public testing::Environment {
-public:
+  public:
     void SetUp() override { TriggerManagerSetDeliveryThread(TRUE); }
 };
 
 const auto* const environment = testing::AddGlobalTestEnvironment(new DeliveryThreadEnvironment);
 
 class DeliveryThread : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(plugin_.loaded()) << TB_PLUGIN_PATH;
         ActionManagerSetOutput(&OutputLog::Write, &log_);
@@ -67,8 +67,9 @@ TEST_F(DeliveryThread, FiringFromTwoThreadsWhileRegisteringAndUnregistering) {
     std::thread churn([&] {
         for (int i = 0; i < 100 && !stop; ++i) {
             const std::string id = "churn." + std::to_string(i % 7);
-            Send(Register(id, "/TriggerData/tick",
-                          "<Action type=\"trigger\" name=\"unregisteraction\" id=\"" + id + "\"/>"));
+            Send(
+                Register(id, "/TriggerData/tick",
+                         "<Action type=\"trigger\" name=\"unregisteraction\" id=\"" + id + "\"/>"));
             Send(Command("unregisteraction", i % 3 == 0 ? "churn.*" : id));
         }
     });

@@ -9,7 +9,7 @@ using testing::HasSubstr;
 using testing::IsEmpty;
 
 class EndToEnd : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(plugin_.loaded()) << TB_PLUGIN_PATH;
         ActionManagerSetOutput(&OutputLog::Write, &log_);
@@ -25,8 +25,9 @@ protected:
 };
 
 TEST_F(EndToEnd, AFiredTriggerRunsItsActionMergedWithTheTriggerData) {
-    const Reply registered = Send(Register("door", "/TriggerData/door[@state='open']",
-                                           "<Action type=\"host\" name=\"log\"><Say>hi</Say></Action>"));
+    const Reply registered =
+        Send(Register("door", "/TriggerData/door[@state='open']",
+                      "<Action type=\"host\" name=\"log\"><Say>hi</Say></Action>"));
     EXPECT_EQ(registered.code, S_OK);
     EXPECT_EQ(registered.text, kTrue);
 
@@ -127,7 +128,8 @@ TEST_F(EndToEnd, RejectedRequestsChangeNothing) {
 }
 
 TEST_F(EndToEnd, NonAsciiIdsAndActionsTravelUnchanged) {
-    const std::string action = "<Action type=\"host\" name=\"log\"><Msg>Tür geöffnet ✓</Msg></Action>";
+    const std::string action =
+        "<Action type=\"host\" name=\"log\"><Msg>Tür geöffnet ✓</Msg></Action>";
     ASSERT_EQ(Send(Register("tür.vorne", "", action)).text, kTrue);
     Send(Fire("<tür/>"));
     ASSERT_EQ(log_.Lines().size(), 1u);

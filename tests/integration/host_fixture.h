@@ -19,7 +19,7 @@
 #include "triggermanager/triggermanager_host.h"
 
 class LoadedPlugin {
-public:
+  public:
     using Export = HRESULT(STDAPICALLTYPE*)();
 
     LoadedPlugin() {
@@ -41,7 +41,7 @@ public:
     HRESULT RegisterActions() const { return registerActions_(); }
     HRESULT StopHandler() const { return stopHandler_(); }
 
-private:
+  private:
     HMODULE module_ = nullptr;
     Export registerActions_ = nullptr;
     Export stopHandler_ = nullptr;
@@ -49,7 +49,7 @@ private:
 
 // Collects what host actions write, and waits for lines that arrive on another thread.
 class OutputLog {
-public:
+  public:
     static void Write(const char* line, void* context) {
         auto* log = static_cast<OutputLog*>(context);
         {
@@ -73,7 +73,7 @@ public:
         lines_.clear();
     }
 
-private:
+  private:
     std::mutex lock_;
     std::condition_variable arrived_;
     std::vector<std::string> lines_;

@@ -39,7 +39,9 @@ HostRun RunHost(const std::string& arguments, const std::string& input = "") {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-std::string Example(const char* name) { return std::string("'") + TB_EXAMPLES_DIR + "/" + name + "'"; }
+std::string Example(const char* name) {
+    return std::string("'") + TB_EXAMPLES_DIR + "/" + name + "'";
+}
 
 std::size_t Count(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -82,8 +84,8 @@ TEST(HostProgram, BuiltInScenarioRunsWithoutArguments) {
 TEST(HostProgram, DeliveryThreadAndDatabaseFileGiveTheSameStory) {
     const std::string database = testing::TempDir() + "triggerhost-test.db";
     std::remove(database.c_str());
-    const HostRun run = RunHost("--delivery-thread --database '" + database + "' " +
-                            Example("door-sensor.xml"));
+    const HostRun run =
+        RunHost("--delivery-thread --database '" + database + "' " + Example("door-sensor.xml"));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, "  log: "), 1u) << run.output;
     std::remove(database.c_str());

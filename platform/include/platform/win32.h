@@ -3,6 +3,8 @@
 #pragma once
 
 #ifdef _WIN32
+// windows.h must come first.
+// clang-format off
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -14,15 +16,16 @@
 #include <objbase.h>
 #include <ocidl.h>
 #include <oleauto.h>
+// clang-format on
 #else
-#include "platform/linux/types.h"
-#include "platform/linux/hresult.h"
-#include "platform/linux/guid.h"
-#include "platform/linux/unknown.h"
-#include "platform/linux/oleauto.h"
-#include "platform/linux/dispatch.h"
 #include "platform/linux/connection_point.h"
+#include "platform/linux/dispatch.h"
 #include "platform/linux/error_info.h"
+#include "platform/linux/guid.h"
+#include "platform/linux/hresult.h"
 #include "platform/linux/kernel.h"
 #include "platform/linux/mbstring.h"
+#include "platform/linux/oleauto.h"
+#include "platform/linux/types.h"
+#include "platform/linux/unknown.h"
 #endif

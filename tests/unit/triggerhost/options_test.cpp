@@ -18,21 +18,20 @@ TEST_P(BadCommandLineTest, IsRefusedWithAOneLineMessageNamingTheProblem) {
     EXPECT_EQ(error.find('\n'), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, BadCommandLineTest,
-    testing::Values(BadCommandLine{{"--frobnicate"}, "--frobnicate"},
-                    BadCommandLine{{"-x"}, "-x"},
-                    BadCommandLine{{"--database"}, "--database"},
-                    BadCommandLine{{"--module"}, "--module"},
-                    BadCommandLine{{"a.xml", "b.xml"}, "b.xml"},
-                    BadCommandLine{{"a.xml", "--interactive"}, "not both"},
-                    BadCommandLine{{"--quiet", "--verbose"}, "--quiet"}));
+INSTANTIATE_TEST_SUITE_P(Options, BadCommandLineTest,
+                         testing::Values(BadCommandLine{{"--frobnicate"}, "--frobnicate"},
+                                         BadCommandLine{{"-x"}, "-x"},
+                                         BadCommandLine{{"--database"}, "--database"},
+                                         BadCommandLine{{"--module"}, "--module"},
+                                         BadCommandLine{{"a.xml", "b.xml"}, "b.xml"},
+                                         BadCommandLine{{"a.xml", "--interactive"}, "not both"},
+                                         BadCommandLine{{"--quiet", "--verbose"}, "--quiet"}));
 
 TEST(Options, ReadsEveryOptionInShortAndLongForm) {
     std::string error;
-    const auto longForm = ParseOptions({"--database", "t.db", "--delivery-thread", "--module",
-                                        "m.so", "--verbose", "s.xml"},
-                                       error);
+    const auto longForm = ParseOptions(
+        {"--database", "t.db", "--delivery-thread", "--module", "m.so", "--verbose", "s.xml"},
+        error);
     const auto shortForm = ParseOptions({"-d", "t.db", "-t", "-m", "m.so", "-v", "s.xml"}, error);
     for (const auto& options : {longForm, shortForm}) {
         ASSERT_TRUE(options.has_value()) << error;

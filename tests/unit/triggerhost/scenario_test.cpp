@@ -33,11 +33,11 @@ TEST_P(BadScenarioTest, IsRefusedWithTheReason) {
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scenario, BadScenarioTest,
-    testing::Values(BadScenario{"", "'s.xml' is not a well-formed scenario"},
-                    BadScenario{"<S><Request></S>", "line 1"},
-                    BadScenario{"<!DOCTYPE S [<!ENTITY e \"x\">]><S>&e;</S>", "document type"}));
+INSTANTIATE_TEST_SUITE_P(Scenario, BadScenarioTest,
+                         testing::Values(BadScenario{"", "'s.xml' is not a well-formed scenario"},
+                                         BadScenario{"<S><Request></S>", "line 1"},
+                                         BadScenario{"<!DOCTYPE S [<!ENTITY e \"x\">]><S>&e;</S>",
+                                                     "document type"}));
 
 TEST(Scenario, MissingFileIsNamed) {
     std::string error;

@@ -38,8 +38,8 @@ struct IEnumConnectionPoints : IUnknown {
 
 struct IConnectionPoint : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(
-        IConnectionPointContainer** container) = 0;
+    virtual HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** container) = 0;
     virtual HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) = 0;
     virtual HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) = 0;
     virtual HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) = 0;

@@ -3,10 +3,16 @@
 
 #include "platform/linux/types.h"
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
-constexpr HRESULT MakeHresult(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
+constexpr HRESULT MakeHresult(std::uint32_t bits) {
+    return static_cast<HRESULT>(bits);
+}
 
 #define S_OK (static_cast<HRESULT>(0))
 #define S_FALSE (static_cast<HRESULT>(1))
@@ -45,7 +51,8 @@ constexpr HRESULT MakeHresult(std::uint32_t bits) { return static_cast<HRESULT>(
 
 #define FACILITY_WIN32 7
 
-// Zero stays success; a positive error gets the Win32 facility; anything else is already an HRESULT.
+// Zero stays success; a positive error gets the Win32 facility; anything else is already an
+// HRESULT.
 constexpr HRESULT HRESULT_FROM_WIN32(DWORD error) {
     return static_cast<HRESULT>(error) <= 0
                ? static_cast<HRESULT>(error)
