@@ -21,8 +21,8 @@
 //
 // Fire(data, reply) answers S_OK with one of these replies:
 // - data that does not parse as XML: the empty string;
-// - matches:         <FireResult matched="2"><Trigger id="door1"/><Trigger
-// id="door2"/></FireResult>
+// - matches:
+//     <FireResult matched="2"><Trigger id="door1"/><Trigger id="door2"/></FireResult>
 //   (ids in id order, that is by the bytes of their UTF-8 text; no match gives
 //   <FireResult matched="0"/>);
 // - while suspended: <FireResult suspended="true" matched="0"/>;
