@@ -100,6 +100,11 @@ void HostSession::Send(const std::string& requestXml) {
         code = E_OUTOFMEMORY;
     }
     collectedActions = nullptr;
+    if (options_.deliveryThread) {
+        // A scenario tells a story in order: what a request set off on the delivery thread is
+        // finished before the next request is sent.
+        TriggerManagerWaitIdle(10000);
+    }
     // The last call the observer saw on this thread is this request itself.
     if (!actions.empty()) {
         actions.pop_back();
