@@ -14,8 +14,8 @@ namespace {
 
 // No network, no entity substitution, no DTD loading or defaulting, and the encoding named in a
 // declaration ignored; errors are read from the parser context, never printed.
-constexpr int kParseOptions =
-    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_IGNORE_ENC;
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                              XML_PARSE_IGNORE_ENC | XML_PARSE_NODICT;
 
 struct ParserContextDeleter {
     void operator()(xmlParserCtxt* context) const noexcept { xmlFreeParserCtxt(context); }
