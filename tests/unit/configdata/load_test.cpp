@@ -83,5 +83,21 @@ TEST(Load, FreshDocumentTakesCreateNodeAndLoadXml) {
     EXPECT_EQ(dom->loadXML(B("<y/>").get(), &loaded), S_OK);
 }
 
+// Parsing on one thread reuses one parser: a refused or stopped parse must leave nothing behind
+// for the next, and a parser that has seen many distinct names is replaced without a trace.
+TEST(Load, EachParseOnAThreadStartsClean) {
+    for (const char* refused : {"<!DOCTYPE a [<!ENTITY e \"x\">]><a>&e;</a>", "<a>", "<a></b>"}) {
+        const ComPtr<IXMLDOMDocument> dom = NewDom();
+        VARIANT_BOOL loaded = VARIANT_TRUE;
+        dom->loadXML(B(refused).get(), &loaded);
+        EXPECT_EQ(loaded, VARIANT_FALSE) << refused;
+        EXPECT_EQ(XmlOf(LoadedDom("<ok a=\"1\">text</ok>")), "<ok a=\"1\">text</ok>") << refused;
+    }
+    for (int i = 0; i < 6000; ++i) {
+        const std::string name = "n" + std::to_string(i);
+        ASSERT_EQ(XmlOf(LoadedDom("<" + name + "/>")), "<" + name + "/>");
+    }
+}
+
 }  // namespace
 }  // namespace configdata_test
