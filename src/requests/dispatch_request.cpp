@@ -68,8 +68,9 @@ std::string ReadRootAttribute(IXMLDOMDocument* document, const char* name) {
     if (value.value().vt != VT_BSTR) {
         ThrowIfFailed(VariantChangeType(value.get(), value.get(), 0, VT_BSTR));
     }
-    WideText text = WideText::FromWide(value.value().bstrVal);
-    return text.narrowString();
+    // The variant owns its string for the whole call, so it is converted in place, not copied.
+    const NarrowBuffer text = WideToNarrow(value.value().bstrVal);
+    return text ? std::string(text.get()) : std::string();
 }
 
 ComPtr<IXMLDOMElement> SelectElement(IXMLDOMDocument* document, const char* query) {
