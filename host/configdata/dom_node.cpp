@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "companions/utf.h"
 #include "companions/variant.h"
 #include "configdata/failure.h"
 #include "configdata/utf_text.h"
@@ -124,7 +125,7 @@ HRESULT DomNode::getAttribute(BSTR name, VARIANT* value) try {
     } else {
         return S_FALSE;
     }
-    value->bstrVal = BstrFromUtf8(text).detach();
+    value->bstrVal = ToBstr(text).detach();
     value->vt = VT_BSTR;
     return S_OK;
 } catch (...) {

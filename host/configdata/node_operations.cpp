@@ -8,6 +8,7 @@
 
 #include "companions/com_error.h"
 #include "companions/com_ptr.h"
+#include "companions/utf.h"
 #include "configdata/dom_document.h"
 #include "configdata/failure.h"
 #include "configdata/node_access.h"
@@ -24,7 +25,7 @@ HRESULT NodeFailure(HRESULT code, std::string_view description) {
 }
 
 HRESULT ReturnText(const std::string& utf8, BSTR* out) {
-    *out = BstrFromUtf8(utf8).detach();
+    *out = ToBstr(utf8).detach();
     return S_OK;
 }
 

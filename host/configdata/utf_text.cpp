@@ -59,60 +59,11 @@ char* Encode(char32_t c, char* out) {
     return out;
 }
 
-// Calls emit(code point) for each character of UTF-8 text; a byte that starts no valid sequence
-// (overlong forms and encoded surrogates included) gives U+FFFD and decoding resumes after it.
-template <class Emit>
-void ForEachCodePoint(std::string_view text, Emit&& emit) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    std::size_t i = 0;
-    while (i < size) {
-        const unsigned char lead = bytes[i];
-        if (lead < 0x80) {
-            emit(static_cast<char32_t>(lead));
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t c = 0;
-        char32_t minimum = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2, c = lead & 0x1Fu, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, c = lead & 0x0Fu, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, c = lead & 0x07u, minimum = 0x10000;
-        }
-        bool valid = length != 0 && i + length <= size;
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const unsigned char next = bytes[i + k];
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3Fu);
-        }
-        valid = valid && c >= minimum && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
-        if (valid) {
-            emit(c);
-            i += length;
-        } else {
-            emit(kReplacement);
-            ++i;
-        }
-    }
-}
-
 // Markup is mostly ASCII: the leading run of it is copied unit for unit, without decoding. U+0000
 // ends the run, as it is not copied as itself.
 std::size_t AsciiRun(std::u16string_view text) noexcept {
     std::size_t i = 0;
     while (i < text.size() && static_cast<char16_t>(text[i] - 1) < 0x7F) {
-        ++i;
-    }
-    return i;
-}
-
-std::size_t AsciiRun(std::string_view text) noexcept {
-    std::size_t i = 0;
-    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) {
         ++i;
     }
     return i;
@@ -135,33 +86,6 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
         *cursor++ = static_cast<char>(text[i]);
     }
     ForEachCodePoint(text.substr(ascii), [&cursor](char32_t c) { cursor = Encode(c, cursor); });
-}
-
-Bstr BstrFromUtf8(std::string_view text) {
-    const std::size_t ascii = AsciiRun(text);
-    std::size_t units = ascii;
-    ForEachCodePoint(text.substr(ascii), [&units](char32_t c) { units += c < 0x10000 ? 1 : 2; });
-    if (units > std::numeric_limits<UINT>::max()) {
-        throw std::bad_alloc();
-    }
-    Bstr result(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
-    if (!result) {
-        throw std::bad_alloc();
-    }
-    OLECHAR* cursor = result.get();
-    for (std::size_t i = 0; i < ascii; ++i) {
-        *cursor++ = static_cast<OLECHAR>(text[i]);
-    }
-    ForEachCodePoint(text.substr(ascii), [&cursor](char32_t c) {
-        if (c < 0x10000) {
-            *cursor++ = static_cast<OLECHAR>(c);
-        } else {
-            c -= 0x10000;
-            *cursor++ = static_cast<OLECHAR>(0xD800 + (c >> 10));
-            *cursor++ = static_cast<OLECHAR>(0xDC00 + (c & 0x3FF));
-        }
-    });
-    return result;
 }
 
 Utf8Text::Utf8Text(std::u16string_view text) {

@@ -22,13 +22,6 @@ std::size_t Utf8Length(std::u16string_view text) noexcept;
 // a zero inside would silently cut the text short.
 void AppendUtf8(std::string& out, std::u16string_view text);
 
-// A new BSTR holding UTF-8 `text`; raises std::bad_alloc when it cannot be had.
-Bstr BstrFromUtf8(std::string_view text);
-inline Bstr BstrFromUtf8(const unsigned char* text) {
-    return BstrFromUtf8(text != nullptr ? std::string_view(reinterpret_cast<const char*>(text))
-                                        : std::string_view());
-}
-
 // Zero-terminated UTF-8 of short text without touching the heap: names, attribute values and
 // expressions are converted on every call, and most fit the inline buffer.
 class Utf8Text {
