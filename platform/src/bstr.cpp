@@ -19,20 +19,28 @@ unsigned char* BlockOf(BSTR text) {
     return static_cast<unsigned char*>(static_cast<void*>(text)) - kPrefixBytes;
 }
 
-// A block for `byteLength` bytes of text, prefix and terminator written; the text is zeroed so
-// that a string allocated without a source never exposes stale memory.
-BSTR Allocate(std::size_t byteLength) {
+// A block for `byteLength` bytes of text with prefix and terminator written, the text copied from
+// `source` or, without one, zeroed so that a string allocated without a source never exposes
+// stale memory.
+BSTR Allocate(const void* source, std::size_t byteLength) {
     if (byteLength > kMaxTextBytes) {
         return nullptr;
     }
     auto* block =
-        static_cast<unsigned char*>(std::calloc(1, kPrefixBytes + byteLength + kTerminatorBytes));
+        static_cast<unsigned char*>(std::malloc(kPrefixBytes + byteLength + kTerminatorBytes));
     if (block == nullptr) {
         return nullptr;
     }
     const auto prefix = static_cast<Prefix>(byteLength);
     std::memcpy(block, &prefix, sizeof prefix);
-    return static_cast<BSTR>(static_cast<void*>(block + kPrefixBytes));
+    unsigned char* text = block + kPrefixBytes;
+    if (source != nullptr) {
+        std::memcpy(text, source, byteLength);
+    } else {
+        std::memset(text, 0, byteLength);
+    }
+    std::memset(text + byteLength, 0, kTerminatorBytes);
+    return static_cast<BSTR>(static_cast<void*>(text));
 }
 
 std::size_t LengthToZero(const OLECHAR* text) {
@@ -55,11 +63,7 @@ BSTR SysAllocString(const OLECHAR* text) {
     if (length > kMaxTextBytes / sizeof(OLECHAR)) {
         return nullptr;
     }
-    BSTR result = Allocate(length * sizeof(OLECHAR));
-    if (result != nullptr) {
-        std::memcpy(result, text, length * sizeof(OLECHAR));
-    }
-    return result;
+    return Allocate(text, length * sizeof(OLECHAR));
 }
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
@@ -67,19 +71,11 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
     if (count > kMaxTextBytes / sizeof(OLECHAR)) {
         return nullptr;
     }
-    BSTR result = Allocate(count * sizeof(OLECHAR));
-    if (result != nullptr && text != nullptr) {
-        std::memcpy(result, text, count * sizeof(OLECHAR));
-    }
-    return result;
+    return Allocate(text, count * sizeof(OLECHAR));
 }
 
 BSTR SysAllocStringByteLen(const char* bytes, UINT length) {
-    BSTR result = Allocate(length);
-    if (result != nullptr && bytes != nullptr) {
-        std::memcpy(result, bytes, length);
-    }
-    return result;
+    return Allocate(bytes, length);
 }
 
 void SysFreeString(BSTR text) {

@@ -7,7 +7,6 @@ namespace platform_detail {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
 bool InRange(unsigned char byte, unsigned char low, unsigned char high) {
     return byte >= low && byte <= high;
@@ -51,51 +50,44 @@ Conversion Failed(ConversionStatus status) {
     return {status, 0};
 }
 
-// Plain ASCII moves eight bytes at a time; returns how many bytes it consumed.
-std::size_t CopyAsciiRun(const unsigned char* text, std::size_t count, Sink<char16_t>& sink) {
-    const std::size_t limit = count < sink.room() ? count : sink.room();
-    std::size_t i = 0;
-    while (i + 8 <= limit) {
-        std::uint64_t block = 0;
-        std::memcpy(&block, text + i, sizeof block);
-        if ((block & kHighBits) != 0) {
-            break;
-        }
-        if (!sink.counting()) {
-            char16_t* out = sink.cursor();
-            for (std::size_t k = 0; k < 8; ++k) {
-                out[k] = text[i + k];
-            }
-        }
-        sink.Advance(8);
-        i += 8;
+// Plain ASCII runs are checked and copied sixteen units at a time: the fixed-size loops below
+// are what the compiler turns into vector instructions. Each returns how many units it consumed.
+constexpr std::size_t kBlock = 16;
+
+template <class In>
+bool AsciiBlock(const In* text) {
+    unsigned bits = 0;
+    for (std::size_t k = 0; k < kBlock; ++k) {
+        bits |= static_cast<unsigned>(text[k]);
     }
-    while (i < limit && text[i] < 0x80) {
-        if (!sink.counting()) {
-            *sink.cursor() = text[i];
-        }
-        sink.Advance(1);
-        ++i;
-    }
-    return i;
+    return bits < 0x80;
 }
 
-std::size_t CopyAsciiRun(const char16_t* text, std::size_t count, Sink<unsigned char>& sink) {
+template <class In, class Out>
+std::size_t CopyAsciiRun(const In* text, std::size_t count, Sink<Out>& sink) {
     const std::size_t limit = count < sink.room() ? count : sink.room();
     std::size_t i = 0;
-    if (sink.counting()) {
-        while (i < limit && text[i] < 0x80) {
-            ++i;
+    while (i + kBlock <= limit && AsciiBlock(text + i)) {
+        if (!sink.counting()) {
+            Out* out = sink.cursor();
+            for (std::size_t k = 0; k < kBlock; ++k) {
+                out[k] = static_cast<Out>(text[i + k]);
+            }
         }
-        sink.Advance(i);
-        return i;
+        sink.Advance(kBlock);
+        i += kBlock;
     }
-    unsigned char* out = sink.cursor();
-    while (i < limit && text[i] < 0x80) {
-        out[i] = static_cast<unsigned char>(text[i]);
+    const std::size_t start = i;
+    while (i < limit && static_cast<unsigned>(text[i]) < 0x80) {
         ++i;
     }
-    sink.Advance(i);
+    if (!sink.counting()) {
+        Out* out = sink.cursor();
+        for (std::size_t k = start; k < i; ++k) {
+            out[k - start] = static_cast<Out>(text[k]);
+        }
+    }
+    sink.Advance(i - start);
     return i;
 }
 
