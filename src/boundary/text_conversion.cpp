@@ -82,19 +82,18 @@ BSTR NarrowToWide(const char* text) {
     if (count == 0) {
         ThrowLastError();
     }
-    const auto size = static_cast<std::size_t>(count);
-    std::unique_ptr<OLECHAR[]> buffer(new (std::nothrow) OLECHAR[size]);
-    if (!buffer) {
+    // The string itself is the conversion buffer: a separate one would only be copied into it.
+    // The text ends at its terminator, so no zero character can come out before the end and the
+    // length is the one SysAllocString would have measured.
+    std::unique_ptr<OLECHAR, decltype(&SysFreeString)> result(
+        SysAllocStringLen(nullptr, static_cast<UINT>(count - 1)), SysFreeString);
+    if (!result) {
         ThrowComError(E_OUTOFMEMORY);
     }
-    if (MultiByteToWideChar(CP_ACP, 0, text, bytes, buffer.get(), count) == 0) {
+    if (MultiByteToWideChar(CP_ACP, 0, text, bytes, result.get(), count) == 0) {
         ThrowLastError();
     }
-    BSTR result = SysAllocString(buffer.get());
-    if (result == nullptr) {
-        ThrowComError(E_OUTOFMEMORY);
-    }
-    return result;
+    return result.release();
 }
 
 NarrowBuffer WideToNarrow(const OLECHAR* wide) {
