@@ -92,6 +92,10 @@ TriggerStore::TriggerStore(const std::string& path, std::shared_ptr<SqliteDriver
         // the manager's life also spares every change the file-lock system calls, which cost
         // more than the rest of a small transaction.
         Exec("PRAGMA locking_mode=EXCLUSIVE", doing);
+        // A new file gets 2 KiB pages (an existing one keeps its own): every change rewrites a
+        // whole page into the log and the checkpoint syncs them all, and a trigger row is small,
+        // so smaller pages halve the bytes written per change.
+        Exec("PRAGMA page_size=2048", doing);
         // Write-ahead logging with NORMAL synchronisation: a commit appends to the log without
         // waiting for the disk; the database stays intact through crashes, and only a power cut
         // can take back the last few changes.

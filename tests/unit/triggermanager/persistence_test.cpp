@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "library_scope.h"
@@ -26,6 +27,54 @@ TEST(Persistence, TriggersOutliveTheirManager) {
     ComPtr<ITriggerManager> second = NewManager();
     EXPECT_EQ(ReplyIds(Fire(second.get(), kOpenDoor).text),
               (std::vector<std::string>{"door", "t\xC3\xBCr"}));
+}
+
+// The page size a database file was made with.
+int PageSizeOf(const std::string& path) {
+    sqlite3* db = nullptr;
+    int size = 0;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_exec(
+            db, "PRAGMA page_size",
+            [](void* out, int, char** values, char**) {
+                *static_cast<int*>(out) = values[0] != nullptr ? std::atoi(values[0]) : 0;
+                return 0;
+            },
+            &size, nullptr);
+    }
+    sqlite3_close(db);
+    return size;
+}
+
+TEST(Persistence, ANewFileGetsSmallPagesAndAnOldOneKeepsItsOwn) {
+    TempDir dir;
+    const std::string fresh = dir.File("fresh.db");
+    {
+        DatabaseAt database(fresh);
+        ComPtr<ITriggerManager> manager = NewManager();
+        ASSERT_EQ(AddTrigger(manager.get(), "door", "/TriggerData/door").value, 1);
+    }
+    EXPECT_EQ(PageSizeOf(fresh), 2048);
+
+    // A file some earlier manager made with larger pages is used as it is.
+    const std::string old = dir.File("old.db");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(old.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "PRAGMA page_size=8192; CREATE TABLE triggers (id TEXT PRIMARY KEY "
+                           "NOT NULL, condition TEXT NOT NULL) WITHOUT ROWID; INSERT INTO "
+                           "triggers VALUES ('door', '/TriggerData/door')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    {
+        DatabaseAt database(old);
+        ComPtr<ITriggerManager> manager = NewManager();
+        ASSERT_EQ(AddTrigger(manager.get(), "window", "").value, 1);
+        EXPECT_EQ(ReplyIds(Fire(manager.get(), kOpenDoor).text),
+                  (std::vector<std::string>{"door", "window"}));
+    }
+    EXPECT_EQ(PageSizeOf(old), 8192);
 }
 
 TEST(Persistence, DeletingTheDatabaseEmptiesTheFile) {
