@@ -36,11 +36,12 @@ void TriggerRegistry::Put(std::u16string_view id, std::u16string_view condition)
     std::lock_guard<std::mutex> write(writeLock_);
     store_.Put(key, storedCondition);
     std::unique_lock<std::shared_mutex> change(copyLock_);
-    const auto found = copy_.find(key);
-    if (found != copy_.end()) {
-        found->second.condition.swap(fresh);  // the replaced condition leaves with the node
+    // One walk down the tree finds both the entry to replace and, failing that, the place.
+    const auto place = copy_.lower_bound(key);
+    if (place != copy_.end() && place->first == key) {
+        place->second.condition.swap(fresh);  // the replaced condition leaves with the node
     } else {
-        copy_.insert(std::move(node));
+        copy_.insert(place, std::move(node));
     }
 }
 
