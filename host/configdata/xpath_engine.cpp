@@ -72,9 +72,12 @@ bool NestedTooDeeply(std::string_view text) {
     return false;
 }
 
+// Deliberately not noexcept: the standard library then keeps each key's hash code in its node,
+// so a lookup walking a bucket of this large, cold map compares stored codes instead of touching
+// and rehashing every key it passes.
 struct ExpressionHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept {
+    std::size_t operator()(std::string_view text) const {
         return std::hash<std::string_view>{}(text);
     }
 };
