@@ -2,6 +2,7 @@
 // run and through the same configuration library; and unregistering by pattern over a large table.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -141,8 +142,54 @@ void FireActionFloor(benchmark::State& state) {
     }
 }
 
+// Each round runs one request through RunAction and the same request's bare DOM work back to
+// back, timing each, so both see the machine in the same state however its load drifts; the
+// counters give the mean time of each and their ratio.
+template <class Floor>
+void Paired(benchmark::State& state, const std::vector<Bstr>& requests, Floor floor) {
+    using Clock = std::chrono::steady_clock;
+    Clock::duration module{};
+    Clock::duration bare{};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        BSTR request = requests[i++ % requests.size()].get();
+        const Clock::time_point start = Clock::now();
+        Run(request, state);
+        const Clock::time_point middle = Clock::now();
+        benchmark::DoNotOptimize(floor(request));
+        const Clock::time_point end = Clock::now();
+        module += middle - start;
+        bare += end - middle;
+    }
+    const auto rounds = static_cast<double>(state.iterations());
+    const auto micros = [rounds](Clock::duration total) {
+        return std::chrono::duration<double, std::micro>(total).count() / rounds;
+    };
+    state.counters["module_us"] = micros(module);
+    state.counters["floor_us"] = micros(bare);
+    state.counters["ratio"] = micros(bare) > 0 ? micros(module) / micros(bare) : 0;
+    TriggerBridge::Instance().actionTable().Clear();
+}
+
+void PairedRegisterAction(benchmark::State& state) {
+    Paired(state, RegisterRequests(), bench::RegisterFloor);
+}
+
+void PairedUnregisterAction(benchmark::State& state) {
+    Paired(state, UnregisterRequests(), bench::UnregisterFloor);
+}
+
+void PairedFireAction(benchmark::State& state) {
+    const Bstr reply = Bstr::Copy(bench::kFireReply);
+    Paired(state, FireRequests(),
+           [&reply](BSTR request) { return bench::FireFloor(request, reply.get()); });
+}
+
 }  // namespace
 
+BENCHMARK(PairedRegisterAction);
+BENCHMARK(PairedUnregisterAction);
+BENCHMARK(PairedFireAction);
 BENCHMARK(RegisterAction);
 BENCHMARK(RegisterActionFloor);
 BENCHMARK(UnregisterActionExact)->Arg(0);
