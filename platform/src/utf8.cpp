@@ -1,7 +1,6 @@
 #include "utf8.h"
 
 #include <cstdint>
-#include <cstring>
 
 namespace platform_detail {
 namespace {
