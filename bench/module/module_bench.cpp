@@ -19,10 +19,12 @@ namespace {
 constexpr int kDistinctRequests = 1000;
 constexpr int kLargeTable = 100000;
 
-std::vector<Bstr> Requests(const std::string& before, const std::string& after) {
+// Requests for the ids door0 .. door<count - 1>.
+std::vector<Bstr> Requests(const std::string& before, const std::string& after,
+                           int count = kDistinctRequests) {
     std::vector<Bstr> requests;
-    requests.reserve(kDistinctRequests);
-    for (int i = 0; i < kDistinctRequests; ++i) {
+    requests.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
         requests.push_back(ToBstr(before + std::to_string(i) + after));
     }
     return requests;
@@ -34,8 +36,8 @@ std::vector<Bstr> RegisterRequests() {
                     R"(<Text>The door opened</Text></Action></Request>)");
 }
 
-std::vector<Bstr> UnregisterRequests() {
-    return Requests(R"(<Request type="trigger" name="unregisteraction" id="door)", R"("/>)");
+std::vector<Bstr> UnregisterRequests(int count = kDistinctRequests) {
+    return Requests(R"(<Request type="trigger" name="unregisteraction" id="door)", R"("/>)", count);
 }
 
 std::vector<Bstr> FireRequests() {
@@ -82,18 +84,11 @@ constexpr int kExactRounds = 20000;
 
 void UnregisterActionExact(benchmark::State& state) {
     const int entries = static_cast<int>(state.range(0));
-    std::vector<Bstr> requests;
-    if (entries == 0) {
-        requests = UnregisterRequests();
-    } else {
+    if (entries != 0) {
         FillTable(entries + kExactRounds);
-        requests.reserve(kExactRounds);
-        for (int i = 0; i < kExactRounds; ++i) {
-            requests.push_back(
-                ToBstr(R"(<Request type="trigger" name="unregisteraction" id="door)" +
-                       std::to_string(i) + R"("/>)"));
-        }
     }
+    const std::vector<Bstr> requests =
+        UnregisterRequests(entries == 0 ? kDistinctRequests : kExactRounds);
     std::size_t i = 0;
     for (auto _ : state) {
         Run(requests[i++ % requests.size()].get(), state);
