@@ -5,9 +5,9 @@
 #include "actionmanager/action_outcome.h"
 #include "actionmanager/action_registry.h"
 #include "actionmanager/actionmanager_host.h"
-#include "actionmanager/callback_slot.h"
 #include "actionmanager/module_cache.h"
 #include "actionmanager/output_sink.h"
+#include "companions/callback_slot.h"
 
 class ActionManager {
   public:

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "actionmanager/actionmanager_host.h"
-#include "actionmanager/callback_slot.h"
+#include "companions/callback_slot.h"
 
 // The text as one line of UTF-8: leading and trailing line breaks are dropped and each run of line
 // breaks inside becomes one space, so a line-oriented log keeps one line per action.

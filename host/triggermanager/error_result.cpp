@@ -1,20 +1,32 @@
 #include "triggermanager/error_result.h"
 
 #include <new>
+#include <string_view>
 
 #include "companions/com_error.h"
 #include "companions/error_report.h"
+#include "triggermanager/failure_reports.h"
+
+namespace {
+
+HRESULT Report(HRESULT code, const IID& iid, std::u16string_view description) noexcept {
+    ReportError(code, iid, description);
+    ReportFailureToHost(code, description);
+    return code;
+}
+
+}  // namespace
 
 HRESULT ReportCaughtError(const IID& iid) noexcept {
     try {
         throw;
     } catch (const ComError& error) {
-        return ReportError(error.code(), iid,
-                           error.description().empty() ? u"the trigger manager failed"
-                                                       : std::u16string_view(error.description()));
+        return Report(error.code(), iid,
+                      error.description().empty() ? u"the trigger manager failed"
+                                                  : std::u16string_view(error.description()));
     } catch (const std::bad_alloc&) {
-        return ReportError(E_OUTOFMEMORY, iid, u"out of memory");
+        return Report(E_OUTOFMEMORY, iid, u"out of memory");
     } catch (...) {
-        return ReportError(E_UNEXPECTED, iid, u"unexpected failure in the trigger manager");
+        return Report(E_UNEXPECTED, iid, u"unexpected failure in the trigger manager");
     }
 }

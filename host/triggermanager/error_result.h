@@ -1,5 +1,6 @@
 // The edge of every COM method and export of the trigger manager: the exception being handled
-// becomes a result code, with a description in the thread's error information.
+// becomes a result code, with a description in the thread's error information and in a report to
+// the host's failure observer.
 #pragma once
 
 #include "platform/win32.h"

@@ -4,6 +4,7 @@
 
 #include "companions/error_report.h"
 #include "triggermanager/error_result.h"
+#include "triggermanager/failure_reports.h"
 #include "triggermanager/idle_tracker.h"
 #include "triggermanager/loop_guard.h"
 #include "triggermanager/manager_settings.h"
@@ -66,4 +67,14 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerWaitIdle(DWORD timeou
 
 TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedFirings() {
     return RefusedFirings();
+}
+
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE
+TriggerManagerSetFailureObserver(TriggerManagerFailureObserver observer, void* context) {
+    try {
+        SetFailureObserver(observer, context);
+        return S_OK;
+    } catch (...) {
+        return ReportCaughtError(IID_ITriggerManager);
+    }
 }

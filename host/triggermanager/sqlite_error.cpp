@@ -1,5 +1,6 @@
 #include "triggermanager/sqlite_error.h"
 
+#include <cerrno>
 #include <string>
 
 #include "companions/com_error.h"
@@ -11,6 +12,31 @@ namespace {
 constexpr DWORD kErrorLockViolation = 33;
 constexpr DWORD kErrorDiskFull = 112;
 constexpr DWORD kErrorFileCorrupt = 1392;
+
+// What the system said when SQLite could not open or write a file.
+std::string_view SystemCause(int systemError) noexcept {
+    switch (systemError) {
+        case ENOSPC:
+        case EDQUOT:
+            return "the disk is full";
+        case EFBIG:
+            return "the file has reached the largest size allowed";
+        case EROFS:
+            return "the file system is read-only";
+        case EACCES:
+        case EPERM:
+            return "permission denied";
+        case ENOTDIR:
+            return "a part of the path is not a directory";
+        case EISDIR:
+            return "the path names a directory";
+        case ENOENT:
+            // The store checks that the directory exists before it opens the file.
+            return "the file cannot be created in its directory";
+        default:
+            return "";
+    }
+}
 
 }  // namespace
 
@@ -37,12 +63,47 @@ HRESULT HresultFromSqlite(int code) noexcept {
     }
 }
 
+std::string_view FailureCause(int extendedCode, int systemError) noexcept {
+    switch (extendedCode & 0xFF) {
+        case SQLITE_CANTOPEN:
+        case SQLITE_IOERR:
+            // SQLite keeps the system error of the last failed open or write, so it belongs to
+            // these two codes only.
+            return SystemCause(systemError);
+        case SQLITE_FULL:
+            return "the disk is full";
+        case SQLITE_READONLY:
+            return extendedCode == SQLITE_READONLY_DIRECTORY ? "its directory is read-only"
+                                                             : "the file is read-only";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "the database is locked by another process";
+        case SQLITE_NOTADB:
+            return "the file is not a database";
+        case SQLITE_CORRUPT:
+            return "the database file is damaged";
+        default:
+            return "";
+    }
+}
+
 void ThrowSqliteError(int code, sqlite3* db, std::string_view doing) {
-    const char* message =
-        db != nullptr && sqlite3_errcode(db) == code ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    // The connection's record describes this failure only when it holds the same code.
+    const bool recorded = db != nullptr && sqlite3_errcode(db) == (code & 0xFF);
+    const char* message = recorded ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    const std::string_view cause =
+        recorded ? FailureCause(sqlite3_extended_errcode(db), sqlite3_system_errno(db))
+                 : FailureCause(code, 0);
     std::string text = "trigger database: ";
     text.append(doing);
     text += ": ";
+    if (!cause.empty()) {
+        text.append(cause);
+        text += " (";
+    }
     text += message != nullptr ? message : "unknown error";
+    if (!cause.empty()) {
+        text += ")";
+    }
     throw ComError(HresultFromSqlite(code), nullptr, ToUtf16(text));
 }

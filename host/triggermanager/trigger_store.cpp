@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <new>
 #include <utility>
 
 #include "companions/com_error.h"
+#include "companions/utf.h"
 #include "triggermanager/sqlite_error.h"
 
 namespace {
@@ -13,6 +15,19 @@ namespace {
 constexpr const char* kCreateTable =
     "CREATE TABLE IF NOT EXISTS triggers ("
     "id TEXT PRIMARY KEY NOT NULL, condition TEXT NOT NULL) WITHOUT ROWID";
+
+// SQLite reports a file it could not create in a missing directory and in a forbidden one alike,
+// so a missing directory is looked for first: it is the likelier mistake and the plainer message.
+void RequireDirectoryOf(const std::string& path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    std::error_code failure;
+    if (parent.empty() || std::filesystem::exists(parent, failure) || failure) {
+        return;
+    }
+    throw ComError(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), nullptr,
+                   ToUtf16("trigger database: cannot open \"" + path + "\": the directory \"" +
+                           parent.string() + "\" does not exist"));
+}
 
 int TextLength(std::string_view text) {
     if (text.size() > static_cast<std::size_t>(INT_MAX)) {
@@ -75,13 +90,21 @@ TriggerStore::TriggerStore(const std::string& path, std::shared_ptr<SqliteDriver
     const bool inMemory = path.empty();
     // The registry never lets two threads in at once, so SQLite's own mutex would only cost time.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (!inMemory) {
+        RequireDirectoryOf(path);
+    }
     sqlite3* opened = nullptr;
     const int code = driver_->Open(inMemory ? ":memory:" : path.c_str(), flags, &opened);
     db_.reset(opened);
+    const std::string opening = inMemory ? std::string("cannot open an in-memory database")
+                                         : "cannot open \"" + path + "\"";
     if (code != SQLITE_OK) {
-        ThrowSqliteError(code, db_.get(),
-                         inMemory ? std::string("cannot open an in-memory database")
-                                  : "cannot open \"" + path + "\"");
+        ThrowSqliteError(code, db_.get(), opening);
+    }
+    // SQLite falls back to reading a file it may not write; a manager must write, so this is
+    // refused now rather than at the first change.
+    if (sqlite3_db_readonly(db_.get(), "main") == 1) {
+        ThrowSqliteError(SQLITE_READONLY, nullptr, opening);
     }
     sqlite3_busy_timeout(db_.get(), static_cast<int>(std::min<std::chrono::milliseconds::rep>(
                                         lockWait.count(), INT_MAX)));
@@ -120,21 +143,24 @@ TriggerStore::TriggerStore(const std::string& path, std::shared_ptr<SqliteDriver
 
 TriggerStore::~TriggerStore() = default;
 
-void TriggerStore::Prepare(std::unique_ptr<Statement>& slot, const char* sql) {
+void TriggerStore::Prepare(std::unique_ptr<Statement>& slot, const char* sql,
+                           std::string_view doing) {
     sqlite3_stmt* prepared = nullptr;
     const int code = driver_->Prepare(db_.get(), sql, &prepared);
     // Held at once so that a failure below still finalizes what SQLite handed out.
     auto statement = std::make_unique<Statement>(prepared);
     if (code != SQLITE_OK || prepared == nullptr) {
-        ThrowSqliteError(code != SQLITE_OK ? code : SQLITE_ERROR, db_.get(),
-                         std::string("cannot prepare \"") + sql + "\"");
+        ThrowSqliteError(
+            code != SQLITE_OK ? code : SQLITE_ERROR, db_.get(),
+            doing.empty() ? std::string("cannot prepare \"") + sql + "\"" : std::string(doing));
     }
     slot = std::move(statement);
 }
 
 void TriggerStore::Exec(const char* sql, std::string_view doing) {
     std::unique_ptr<Statement> statement;
-    Prepare(statement, sql);
+    // Preparing reads the file's schema: a file that is no database fails here already.
+    Prepare(statement, sql, doing);
     Run(*statement, doing);
 }
 

@@ -42,7 +42,8 @@ class TriggerStore {
     };
 
     void Exec(const char* sql, std::string_view doing);
-    void Prepare(std::unique_ptr<Statement>& slot, const char* sql);
+    // A failure is described as `doing`, or as preparing `sql` when that is empty.
+    void Prepare(std::unique_ptr<Statement>& slot, const char* sql, std::string_view doing = {});
     // Steps to completion, then resets the statement whatever happened.
     void Run(Statement& statement, std::string_view doing);
     // Steps to completion within a use the caller holds (it bound the values).

@@ -17,7 +17,9 @@
 // - Triggers live in a SQLite database: the file the host names, or a private in-memory database
 //   per manager. A file belongs to one manager at a time (each fires from its own copy of the
 //   triggers): another manager waits up to 5 s for it to be released. A database that cannot be
-//   opened makes CreateTriggerManager fail, with a description in the thread's error information.
+//   opened makes CreateTriggerManager fail, with a description in the thread's error information
+//   that names the cause (a missing directory, a read-only file or directory, a file that is not
+//   a database, a lock held by another process, a full disk) beside SQLite's own words.
 //
 // Fire(data, reply) answers S_OK with one of these replies:
 // - data that does not parse as XML: the empty string;
@@ -65,3 +67,14 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerWaitIdle(DWORD timeou
 
 // How many firings the loop guard has refused in this process.
 TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedFirings();
+
+// Called with the code and the description (UTF-8) of every failure that the factory or a
+// manager's method reports from its work (the database, memory), on the failing call's thread,
+// after the thread's error information is set and outside every lock of the manager. A caller in
+// between may consume that error information (reading it clears it); the observer sees the cause
+// all the same. Null stops the reports; replacing the observer waits until no other thread is
+// inside the previous one, so its context may be destroyed once this returns.
+typedef void (*TriggerManagerFailureObserver)(HRESULT code, const char* utf8Description,
+                                              void* context);
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE
+TriggerManagerSetFailureObserver(TriggerManagerFailureObserver observer, void* context);

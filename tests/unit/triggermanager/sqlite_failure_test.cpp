@@ -1,7 +1,12 @@
 // Every SQLite step the manager takes can fail: opening then fails cleanly, and a failed change
-// leaves the manager's triggers and the database file exactly as they were.
+// leaves the manager's triggers and the database file exactly as they were. Its cause reaches
+// whoever asked, in the thread's error information and in the host's failure reports.
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -9,6 +14,8 @@
 
 #include "companions/com_error.h"
 #include "manager_calls.h"
+#include "triggermanager/error_result.h"
+#include "triggermanager/failure_reports.h"
 #include "triggermanager/sqlite_driver.h"
 #include "triggermanager/trigger_manager.h"
 
@@ -283,5 +290,96 @@ TEST(StoreRecovery, AFailedRollbackDoesNotWedgeTheDatabase) {
     EXPECT_EQ(AddTrigger(manager.get(), "b", "").value, 1);
     EXPECT_EQ(ReplyIds(Fire(manager.get(), "<x/>").text), std::vector<std::string>{"b"});
 }
+
+// --- the cause, in words ---------------------------------------------------------------------
+
+struct Cause {
+    const char* name;
+    // Makes the database at the path it gives unusable.
+    std::function<std::string(TempDir&, FailingDriver&)> arrange;
+    bool whenAdding;    // the failure comes with a change, not with opening
+    bool ordinaryUser;  // opened as a user who may not write what root may
+    HRESULT code;
+    const char* words;
+};
+
+void Record(HRESULT code, const char* description, void* reports) {
+    static_cast<std::vector<std::pair<HRESULT, std::string>>*>(reports)->emplace_back(code,
+                                                                                      description);
+}
+
+class FailureCause : public testing::TestWithParam<Cause> {};
+
+TEST_P(FailureCause, IsNamedInTheErrorInformationAndInTheHostsReport) {
+    TempDir dir;
+    auto driver = std::make_shared<FailingDriver>();
+    const std::string path = GetParam().arrange(dir, *driver);
+    std::vector<std::pair<HRESULT, std::string>> reports;
+    SetFailureObserver(&Record, &reports);
+    // The file-system user is the calling thread's own, and SQLite opens files on that thread.
+    const bool asOrdinaryUser = GetParam().ordinaryUser && geteuid() == 0;
+    if (asOrdinaryUser) {
+        setfsuid(65534);
+    }
+    HRESULT code = S_OK;
+    ComPtr<ITriggerManager> manager;
+    try {
+        manager = MakeTriggerManager({path, false, driver, std::chrono::milliseconds(0)});
+        code = AddTrigger(manager.get(), "door", "").code;
+    } catch (...) {
+        code = ReportCaughtError(IID_ITriggerManager);  // what CreateTriggerManager does
+    }
+    if (asOrdinaryUser) {
+        setfsuid(0);
+    }
+    SetFailureObserver(nullptr, nullptr);
+    EXPECT_EQ(static_cast<bool>(manager), GetParam().whenAdding);
+    EXPECT_EQ(code, GetParam().code);
+    const std::string description = TakeErrorDescription();
+    EXPECT_NE(description.find(GetParam().words), std::string::npos) << description;
+    EXPECT_EQ(reports, (std::vector<std::pair<HRESULT, std::string>>{{code, description}}));
+}
+
+std::string Made(TempDir& dir, FailingDriver&) {
+    MakeTriggerManager({dir.File("t.db"), false, nullptr});
+    chmod(dir.File("t.db").c_str(), 0444);
+    chmod(dir.path().c_str(), 0755);
+    return dir.File("t.db");
+}
+
+std::string NotADatabase(TempDir& dir, FailingDriver&) {
+    std::ofstream(dir.File("notes.txt")) << "these are notes, not triggers\n";
+    return dir.File("notes.txt");
+}
+
+std::string ReadOnlyDirectory(TempDir& dir, FailingDriver&) {
+    chmod(dir.path().c_str(), 0555);
+    return dir.File("t.db");
+}
+
+std::function<std::string(TempDir&, FailingDriver&)> Failing(const char* sql, int code) {
+    return [=](TempDir& dir, FailingDriver& driver) {
+        driver.FailStep(StartsWith(sql), code);
+        return dir.File("t.db");
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachCause, FailureCause,
+    testing::Values(
+        Cause{"MissingDirectory", [](TempDir& dir, FailingDriver&) { return dir.File("no/t.db"); },
+              false, false, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), "no\" does not exist"},
+        Cause{"NotADatabase", &NotADatabase, false, false, HRESULT_FROM_WIN32(1392),
+              "the file is not a database"},
+        Cause{"ReadOnlyFile", &Made, false, true, E_ACCESSDENIED, "the file is read-only"},
+        Cause{"ReadOnlyDirectory", &ReadOnlyDirectory, false, true,
+              HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), "cannot be created in its directory"},
+        Cause{"Locked", Failing("BEGIN", SQLITE_BUSY), false, false, HRESULT_FROM_WIN32(33),
+              "locked by another process"},
+        Cause{"DiskFullWhileOpening", Failing("CREATE", SQLITE_FULL), false, false,
+              HRESULT_FROM_WIN32(112), "the disk is full"},
+        Cause{"DiskFullWhileAdding", Failing("INSERT", SQLITE_FULL), true, false,
+              HRESULT_FROM_WIN32(112), "the disk is full"}),
+    [](const testing::TestParamInfo<Cause>& row) { return std::string(row.param.name); });
 
 }  // namespace
