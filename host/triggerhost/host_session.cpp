@@ -1,19 +1,18 @@
 #include "host_session.h"
 
 #include <cinttypes>
+#include <utility>
 
 #include "actionmanager/actionmanager_host.h"
 #include "companions/action_manager.h"
 #include "companions/bstr.h"
+#include "companions/com_ptr.h"
 #include "companions/utf.h"
+#include "input_limits.h"
 #include "triggermanager/triggermanager_host.h"
 #include "xml_peek.h"
 
 namespace {
-
-// Set while this thread runs a request of the host's own; actions that the request sets off on
-// the same thread are collected and printed before its result.
-thread_local std::vector<std::string>* collectedActions = nullptr;
 
 std::string Hex(HRESULT code) {
     char text[16];
@@ -23,16 +22,31 @@ std::string Hex(HRESULT code) {
 
 std::string Brief(const RequestSummary& summary) {
     std::string text = summary.type == "trigger" ? summary.name : summary.type + "/" + summary.name;
-    if (!summary.id.empty()) {
-        text += " " + summary.id;
-    }
-    if (!summary.payload.empty()) {
-        text += " " + summary.payload;
+    for (const std::string& part : {summary.id, Shortened(summary.payload)}) {
+        if (!part.empty()) {
+            text += ' ';
+            text += part;
+        }
     }
     return text;
 }
 
+// The description a failed call left in this thread's error information (taking it), or "".
+std::string TakeErrorDescription() {
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.put()) != S_OK || !info) {
+        return {};
+    }
+    Bstr description;
+    if (FAILED(info->GetDescription(description.put()))) {
+        return {};
+    }
+    return ToUtf8(description.view());
+}
+
 }  // namespace
+
+thread_local HostSession::RequestEcho* HostSession::requestOnThisThread_ = nullptr;
 
 std::string DefaultModulePath() {
     char program[4096] = {};
@@ -71,57 +85,71 @@ bool HostSession::Start(std::string& error) {
         error = "'" + path + "' is not a trigger plug-in (RegisterActions or StopHandler missing)";
         return false;
     }
+    // Whatever an earlier call left here is not this failure's cause.
+    SetErrorInfo(0, nullptr);
     const HRESULT registered = registerActions();
     if (FAILED(registered)) {
-        error = "the plug-in could not register its actions (" + Hex(registered) +
-                "): the trigger manager could not be started";
-        if (!options_.databasePath.empty()) {
-            error += " on database '" + options_.databasePath + "'";
+        // The trigger manager's factory describes its failure on this thread, and the plug-in
+        // returns straight after it.
+        const std::string cause = TakeErrorDescription();
+        error = "the plug-in could not register its actions (" + Hex(registered) + "): ";
+        if (!cause.empty()) {
+            error += cause;
+        } else {
+            error += "the trigger manager could not be started";
+            if (!options_.databasePath.empty()) {
+                error += " on database '" + options_.databasePath + "'";
+            }
         }
         return false;
     }
+    TriggerManagerSetFailureObserver(&HostSession::OnFailure, this);
     started_ = true;
     return true;
 }
 
-void HostSession::Send(const std::string& requestXml) {
-    const RequestSummary summary = SummariseRequest(requestXml);
-    if (!options_.quiet) {
-        Print("> " + (options_.verbose ? requestXml : Brief(summary)));
+bool HostSession::Send(std::string requestXml, std::string& error) {
+    if (requestXml.size() > kMaxRequestBytes) {
+        error = "the request is larger than " + RequestLimitText() +
+                ", more than the plug-in accepts; it was not sent";
+        return false;
     }
-    std::vector<std::string> actions;
-    collectedActions = &actions;
+    const RequestSummary summary = SummariseRequest(requestXml);
+    if (summary.refusal != nullptr) {
+        error = std::string("the request was not sent: ") + summary.refusal;
+        return false;
+    }
+    if (!options_.quiet) {
+        Print("> " + (options_.verbose ? Shortened(requestXml) : Brief(summary)));
+    }
+    RequestEcho echo;
+    requestOnThisThread_ = &echo;
     Bstr result;
     HRESULT code = E_UNEXPECTED;
     try {
         Bstr request = ToBstr(requestXml);
+        std::string().swap(requestXml);
         code = DoAction(request.get(), result.put());
     } catch (const std::bad_alloc&) {
         code = E_OUTOFMEMORY;
     }
-    collectedActions = nullptr;
+    // The report held back is the request's own: the observer hears of it last.
+    requestOnThisThread_ = nullptr;
     if (options_.deliveryThread) {
         // A scenario tells a story in order: what a request set off on the delivery thread is
-        // finished before the next request is sent.
+        // finished before its result is printed and the next request is sent.
         TriggerManagerWaitIdle(10000);
     }
-    // The last call the observer saw on this thread is this request itself.
-    if (!actions.empty()) {
-        actions.pop_back();
-    }
-    for (const std::string& line : actions) {
-        if (!line.empty()) {
-            Print(line);
-        }
-    }
     if (!options_.quiet) {
-        const std::string resultText = ToUtf8(result.get());
-        std::string line = "< " + (options_.verbose ? resultText : ResultValue(resultText));
+        const std::string resultText = ToUtf8(result.view());
+        std::string line =
+            "< " + Shortened(options_.verbose ? resultText : ResultValue(resultText));
         if (options_.verbose || FAILED(code)) {
             line += "   [" + Hex(code) + "]";
         }
         Print(line);
     }
+    return true;
 }
 
 void HostSession::Note(const std::string& text) {
@@ -139,6 +167,7 @@ void HostSession::Stop() {
             Print("stopped: " + Hex(stopped));
         }
     }
+    TriggerManagerSetFailureObserver(nullptr, nullptr);
     ActionManagerSetObserver(nullptr, nullptr);
     ActionManagerSetOutput(nullptr, nullptr);
     ActionManagerShutdown();
@@ -149,12 +178,8 @@ void HostSession::Stop() {
 }
 
 void HostSession::OnOutput(const char* line, void* context) {
-    std::string text = std::string("  log: ") + (line != nullptr ? line : "");
-    if (collectedActions != nullptr) {
-        collectedActions->push_back(std::move(text));
-    } else {
-        static_cast<HostSession*>(context)->Print(text);
-    }
+    static_cast<HostSession*>(context)->PrintSetOff("  log: " +
+                                                    Shortened(line != nullptr ? line : ""));
 }
 
 void HostSession::OnAction(const char* request, const char* result, HRESULT code, void* context) {
@@ -162,29 +187,54 @@ void HostSession::OnAction(const char* request, const char* result, HRESULT code
                                                     code);
 }
 
-void HostSession::PrintAction(const std::string& request, const std::string& result, HRESULT code) {
-    const RequestSummary summary = SummariseRequest(request);
-    // A logged action shows itself through its log line.
-    const bool shownByLog = summary.type == "host" && summary.name == "log";
-    if (shownByLog && !options_.verbose && collectedActions == nullptr) {
-        return;
+void HostSession::OnFailure(HRESULT code, const char* description, void* context) {
+    auto* session = static_cast<HostSession*>(context);
+    if (session->options_.verbose) {
+        session->PrintSetOff(
+            "  trigger manager: " + Shortened(description != nullptr ? description : "") + "   [" +
+            Hex(code) + "]");
     }
-    std::string line = "  action " + summary.type + "/" + summary.name + ": " + request;
-    if (options_.verbose) {
-        line += "  -> " + result + "   [" + Hex(code) + "]";
-    } else {
-        line += "  -> " + ResultValue(result);
-        if (FAILED(code)) {
-            line += " (failed: " + Hex(code) + ")";
+}
+
+void HostSession::PrintSetOff(const std::string& line) {
+    if (RequestEcho* echo = requestOnThisThread_; echo != nullptr && echo->holding) {
+        echo->holding = false;
+        if (!echo->heldAction.empty()) {
+            Print(echo->heldAction);
         }
     }
-    if (collectedActions != nullptr) {
-        // Kept even when hidden: the request's own entry is the last one and is dropped.
-        collectedActions->push_back(shownByLog && !options_.verbose ? std::string()
-                                                                    : std::move(line));
-    } else {
-        Print(line);
+    Print(line);
+}
+
+void HostSession::PrintAction(const std::string& request, const std::string& result, HRESULT code) {
+    const RequestSummary target = PeekRequestTarget(request);
+    // A logged action shows itself through its log line.
+    const bool hidden = target.type == "host" && target.name == "log" && !options_.verbose;
+    std::string line;
+    if (!hidden) {
+        line = "  action " + target.type + "/" + target.name + ": " + Shortened(request);
+        if (options_.verbose) {
+            line += "  -> " + Shortened(result) + "   [" + Hex(code) + "]";
+        } else {
+            line += "  -> " + Shortened(ResultValue(result));
+            if (FAILED(code)) {
+                line += " (failed: " + Hex(code) + ")";
+            }
+        }
     }
+    RequestEcho* echo = requestOnThisThread_;
+    if (echo == nullptr) {
+        if (!hidden) {
+            Print(line);
+        }
+        return;
+    }
+    // The report held before this one was not the request's own: print it, hold this one.
+    if (echo->holding && !echo->heldAction.empty()) {
+        Print(echo->heldAction);
+    }
+    echo->heldAction = std::move(line);
+    echo->holding = true;
 }
 
 void HostSession::Print(const std::string& line) {

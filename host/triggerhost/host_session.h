@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "options.h"
 #include "platform/win32.h"
@@ -17,19 +16,36 @@ class HostSession {
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
 
-    // Loads the plug-in and registers its actions; false with `error` set when it cannot.
+    // Loads the plug-in and registers its actions; false with `error` set when it cannot (with the
+    // cause the trigger manager gave, when it gave one).
     bool Start(std::string& error);
-    // Sends one request and prints it, the actions it set off and its result.
-    void Send(const std::string& requestXml);
+    // Sends one request and prints it, the actions it set off as they run, and its result. A
+    // request larger than the plug-in accepts, or one that declares a document type, is not sent:
+    // false, with `error` saying why. The text is let go of once the request is converted for
+    // sending, so a large one is not held twice while it runs.
+    bool Send(std::string requestXml, std::string& error);
     void Note(const std::string& text);
     // Waits for pending events, then unregisters everything and unloads the plug-in.
     void Stop();
 
   private:
+    // What a request sends has printed so far on the sending thread: the last action report is
+    // held back, because the last of all is the request's own and is not printed.
+    struct RequestEcho {
+        std::string heldAction;
+        bool holding = false;
+    };
+
     static void OnOutput(const char* line, void* context);
     static void OnAction(const char* request, const char* result, HRESULT code, void* context);
+    static void OnFailure(HRESULT code, const char* description, void* context);
     void Print(const std::string& line);
+    // Prints a line set off by a request: at once, after any report held back on this thread.
+    void PrintSetOff(const std::string& line);
     void PrintAction(const std::string& request, const std::string& result, HRESULT code);
+
+    // Set while this thread sends a request of the host's own.
+    static thread_local RequestEcho* requestOnThisThread_;
 
     HostOptions options_;
     std::FILE* out_;

@@ -2,10 +2,14 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host_session.h"
+#include "input_limits.h"
+#include "line_reader.h"
 #include "options.h"
 #include "scenario.h"
 
@@ -25,14 +29,24 @@ const char* kInteractiveHelp = R"(Type one request per line, for example:
   <Request type="trigger" name="unregisteraction" id="*"/>
 Commands: help, quit.)";
 
-void RunInteractive(HostSession& session) {
+// False when a line had to be refused; the lines after it are still read.
+bool RunInteractive(HostSession& session) {
+    bool everyLineSent = true;
+    LineReader lines(std::cin, kMaxRequestBytes);
     std::string line;
-    while (std::getline(std::cin, line)) {
+    for (LineReader::Status status; (status = lines.Next(line)) != LineReader::Status::End;) {
+        const std::string where = "line " + std::to_string(lines.lineNumber()) + ": ";
+        if (status == LineReader::Status::TooLong) {
+            Fail(kCannotRun, where + "the request is larger than " + RequestLimitText() +
+                                 ", more than the plug-in accepts; it was not sent");
+            everyLineSent = false;
+            continue;
+        }
         const auto first = line.find_first_not_of(" \t\r");
         if (first == std::string::npos) {
             continue;
         }
-        line = line.substr(first);
+        line.erase(0, first);
         if (line == "quit" || line == "exit") {
             break;
         }
@@ -41,8 +55,39 @@ void RunInteractive(HostSession& session) {
             std::fflush(stdout);
             continue;
         }
-        session.Send(line);
+        std::string error;
+        if (!session.Send(std::move(line), error)) {
+            Fail(kCannotRun, where + error);
+            everyLineSent = false;
+        }
     }
+    return everyLineSent;
+}
+
+// False when the scenario ended early; the requests before the fault have been sent.
+bool RunScenario(HostSession& session, ScenarioReader& scenario) {
+    std::size_t sent = 0;
+    std::string error;
+    while (auto step = scenario.Next()) {
+        if (step->kind == ScenarioStep::Kind::Note) {
+            session.Note(step->text);
+        } else if (session.Send(std::move(step->text), error)) {
+            ++sent;
+        } else {
+            break;
+        }
+    }
+    if (error.empty()) {
+        error = scenario.error();
+    }
+    if (error.empty()) {
+        return true;
+    }
+    if (sent > 0) {
+        error += " (stopped there; the " + std::to_string(sent) + " requests before it were sent)";
+    }
+    Fail(kCannotRun, error);
+    return false;
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -55,38 +100,30 @@ int Run(const std::vector<std::string>& arguments) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
-    std::vector<ScenarioStep> steps;
+    std::unique_ptr<ScenarioReader> scenario;
     if (!options->interactive) {
-        auto read = options->scenarioPath.empty()
-                        ? ParseScenario(BuiltInScenario(), "the built-in scenario", error)
-                        : ReadScenarioFile(options->scenarioPath, error);
-        if (!read) {
+        scenario =
+            options->scenarioPath.empty()
+                ? std::make_unique<ScenarioReader>(BuiltInScenario(), "the built-in scenario")
+                : ScenarioReader::OpenFile(options->scenarioPath, error);
+        if (!scenario) {
             return Fail(kCannotRun, error);
         }
-        steps = std::move(*read);
     }
     HostSession session(*options, stdout);
     if (!session.Start(error)) {
         return Fail(kCannotRun, error);
     }
-    if (options->interactive) {
-        RunInteractive(session);
-    } else {
-        for (const ScenarioStep& step : steps) {
-            if (step.kind == ScenarioStep::Kind::Note) {
-                session.Note(step.text);
-            } else {
-                session.Send(step.text);
-            }
-        }
-    }
+    const bool complete = scenario ? RunScenario(session, *scenario) : RunInteractive(session);
     session.Stop();
-    return 0;
+    return complete ? 0 : kCannotRun;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Standard input is read through std::cin alone, so it need not keep in step with stdio.
+    std::ios::sync_with_stdio(false);
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& failure) {

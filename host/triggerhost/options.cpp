@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "input_limits.h"
+
 std::optional<HostOptions> ParseOptions(const std::vector<std::string>& arguments,
                                         std::string& error) {
     HostOptions options;
@@ -81,8 +83,19 @@ DESCRIPTION
           <Request type="trigger" name="fire"><TriggerData><door state="open"/></TriggerData></Request>
         </Scenario>
 
+    The file is read as it runs: each request is sent as soon as it has been read. A fault
+    found part way (text that is not well-formed XML, a request that is too large) ends the
+    run there with an error and exit status 2; the requests before it have been sent.
+
     Interactively, each line of standard input is one request; "help" lists the commands and
-    "quit" (or end of input) stops.
+    "quit" (or end of input) stops. A line that cannot be sent is reported and skipped, and the
+    exit status is then 2.
+
+    Limits: one request may have at most )" +
+           RequestLimitText() + R"( (what the plug-in accepts), and no input may
+    declare a document type (<!DOCTYPE ...>). Requests, results and log lines longer than )" +
+           std::to_string(kEchoBytes) + R"(
+    bytes are printed cut there, with an ellipsis and their full size in bytes.
 
 OPTIONS
     -d, --database FILE     keep the trigger database in FILE (default: in memory)
@@ -90,11 +103,14 @@ OPTIONS
     -m, --module PATH       the plug-in module to load (default: beside this program)
     -i, --interactive, -    read requests from standard input
     -q, --quiet             print only fired actions and log lines, not each request
-    -v, --verbose           print each request in full, with its result code
+    -v, --verbose           print each request's text and result code, and why the trigger
+                            manager refused anything it refused
     -h, --help              show this text
 
 EXIT STATUS
     0 when every request was sent; 1 for a bad command line; 2 when the scenario cannot be
-    read or the plug-in or host libraries cannot be loaded or started.
+    read to its end, a line cannot be sent, or the plug-in or host libraries cannot be loaded
+    or started (with the cause the trigger manager gives, such as a read-only or locked
+    database file).
 )";
 }

@@ -1,21 +1,17 @@
 #include "xml_peek.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
+#include <libxml/SAX2.h>
 
-#include <memory>
+#include <climits>
+
+#include "host_xml.h"
 
 namespace {
 
-struct DocumentDeleter {
-    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+struct Peek : ParseStop {
+    RequestSummary* summary = nullptr;
+    bool failed = false;
 };
-using Document = std::unique_ptr<xmlDoc, DocumentDeleter>;
-
-Document Parse(const std::string& xml) {
-    return Document(xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-}
 
 bool Named(const xmlNode* node, const char* name) {
     return node->type == XML_ELEMENT_NODE &&
@@ -51,18 +47,60 @@ std::string ChildrenXml(xmlDoc* document, xmlNode* element) {
     return text;
 }
 
+void ReadTarget(xmlNode* root, RequestSummary& summary) {
+    summary.type = Attribute(root, "type");
+    summary.name = Attribute(root, "name");
+    summary.id = Attribute(root, "id");
+}
+
+// Builds the root element as the tree builder would (so attribute values are decoded as usual),
+// reads its attributes and ends the parse.
+void ReadRootThenStop(void* context, const xmlChar* localName, const xmlChar* prefix,
+                      const xmlChar* uri, int namespaceCount, const xmlChar** namespaces,
+                      int attributeCount, int defaultedCount, const xmlChar** attributes) {
+    auto* parser = static_cast<xmlParserCtxt*>(context);
+    xmlSAX2StartElementNs(context, localName, prefix, uri, namespaceCount, namespaces,
+                          attributeCount, defaultedCount, attributes);
+    auto* peek = static_cast<Peek*>(parser->_private);
+    try {
+        if (parser->node != nullptr) {
+            ReadTarget(parser->node, *peek->summary);
+        }
+    } catch (...) {
+        peek->failed = true;  // no summary is better than an exception through libxml2
+    }
+    xmlStopParser(parser);
+}
+
+// Parses `xml` with `peek` as the parse's state; null when it does not parse or was refused.
+Document Parse(const std::string& xml, Peek& peek, bool rootOnly) {
+    if (xml.size() > static_cast<std::size_t>(INT_MAX)) {
+        return nullptr;
+    }
+    Parser parser = NewParser();
+    if (rootOnly) {
+        parser->sax->startElementNs = &ReadRootThenStop;
+    }
+    parser->_private = &peek;
+    Document document(xmlCtxtReadMemory(parser.get(), xml.data(), static_cast<int>(xml.size()),
+                                        nullptr, nullptr, kHostParseOptions));
+    parser->_private = nullptr;
+    return document;
+}
+
 }  // namespace
 
 RequestSummary SummariseRequest(const std::string& xml) {
     RequestSummary summary;
-    const Document document = Parse(xml);
+    Peek peek;
+    peek.summary = &summary;
+    const Document document = Parse(xml, peek, false);
     xmlNode* root = document ? xmlDocGetRootElement(document.get()) : nullptr;
-    if (root == nullptr) {
+    if (peek.reason != nullptr || root == nullptr) {
+        summary.refusal = peek.reason;
         return summary;
     }
-    summary.type = Attribute(root, "type");
-    summary.name = Attribute(root, "name");
-    summary.id = Attribute(root, "id");
+    ReadTarget(root, summary);
     for (xmlNode* child = root->children; child != nullptr; child = child->next) {
         if (Named(child, "TriggerData")) {
             summary.payload = ChildrenXml(document.get(), child);
@@ -72,8 +110,22 @@ RequestSummary SummariseRequest(const std::string& xml) {
     return summary;
 }
 
+RequestSummary PeekRequestTarget(const std::string& xml) {
+    RequestSummary summary;
+    Peek peek;
+    peek.summary = &summary;
+    Parse(xml, peek, true);
+    if (peek.reason != nullptr || peek.failed) {
+        RequestSummary refused;
+        refused.refusal = peek.reason;
+        return refused;
+    }
+    return summary;
+}
+
 std::string ResultValue(const std::string& xml) {
-    const Document document = Parse(xml);
+    Peek peek;
+    const Document document = Parse(xml, peek, false);
     xmlNode* root = document ? xmlDocGetRootElement(document.get()) : nullptr;
     if (root == nullptr || !Named(root, "ActionResult")) {
         return xml;

@@ -1,22 +1,58 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "scenario.h"
 #include "xml_peek.h"
 
 namespace {
 
-TEST(Scenario, SendsEveryChildElementInDocumentOrderAndPrintsNotes) {
+struct ReadOut {
+    std::vector<ScenarioStep> steps;
     std::string error;
-    const auto steps = ParseScenario(
+};
+
+ReadOut ReadAll(const std::string& text) {
+    ScenarioReader reader(text, "'s.xml'");
+    ReadOut out;
+    while (auto step = reader.Next()) {
+        out.steps.push_back(std::move(*step));
+    }
+    out.error = reader.error();
+    return out;
+}
+
+TEST(Scenario, SendsEveryChildElementInDocumentOrderAndPrintsNotes) {
+    const ReadOut read = ReadAll(
         "<S><Note> first </Note><Request type=\"trigger\" name=\"suspend\"/>"
-        "<!-- skipped --><R2 a=\"1\"><Child>x &amp; y</Child></R2></S>",
-        "test", error);
-    ASSERT_TRUE(steps.has_value()) << error;
-    ASSERT_EQ(steps->size(), 3u);
-    EXPECT_EQ((*steps)[0].kind, ScenarioStep::Kind::Note);
-    EXPECT_EQ((*steps)[0].text, "first");
-    EXPECT_EQ((*steps)[1].text, "<Request type=\"trigger\" name=\"suspend\"/>");
-    EXPECT_EQ((*steps)[2].text, "<R2 a=\"1\"><Child>x &amp; y</Child></R2>");
+        "<!-- skipped -->text<R2 a=\"1\"><Child>x &amp; y</Child>\n  <!--c--></R2></S>");
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.steps.size(), 3u);
+    EXPECT_EQ(read.steps[0].kind, ScenarioStep::Kind::Note);
+    EXPECT_EQ(read.steps[0].text, "first");
+    EXPECT_EQ(read.steps[1].text, "<Request type=\"trigger\" name=\"suspend\"/>");
+    EXPECT_EQ(read.steps[2].text, "<R2 a=\"1\"><Child>x &amp; y</Child><!--c--></R2>");
+}
+
+TEST(Scenario, StepsComeInOrderAcrossThePiecesTheFileIsReadIn) {
+    std::string text = "<S>";
+    for (int i = 0; i < 5000; ++i) {
+        text += "<R n=\"" + std::to_string(i) + "\"/>\n";
+    }
+    const ReadOut read = ReadAll(text + "</S>");
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.steps.size(), 5000u);
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_EQ(read.steps[static_cast<std::size_t>(i)].text,
+                  "<R n=\"" + std::to_string(i) + "\"/>");
+    }
+}
+
+TEST(Scenario, RequestsBeforeAFaultAreGivenThenTheFault) {
+    const ReadOut read = ReadAll("<S><R a=\"1\"/><Note>n</Note>\n<R><Bad></R></S>");
+    ASSERT_EQ(read.steps.size(), 2u);
+    EXPECT_EQ(read.steps[0].text, "<R a=\"1\"/>");
+    EXPECT_NE(read.error.find("line 2"), std::string::npos) << read.error;
 }
 
 struct BadScenario {
@@ -27,10 +63,10 @@ struct BadScenario {
 class BadScenarioTest : public testing::TestWithParam<BadScenario> {};
 
 TEST_P(BadScenarioTest, IsRefusedWithTheReason) {
-    std::string error;
-    EXPECT_FALSE(ParseScenario(GetParam().text, "'s.xml'", error).has_value());
-    EXPECT_NE(error.find(GetParam().messagePart), std::string::npos) << error;
-    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    const ReadOut read = ReadAll(GetParam().text);
+    EXPECT_TRUE(read.steps.empty());
+    EXPECT_NE(read.error.find(GetParam().messagePart), std::string::npos) << read.error;
+    EXPECT_EQ(read.error.find('\n'), std::string::npos) << read.error;
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenario, BadScenarioTest,
@@ -41,15 +77,14 @@ INSTANTIATE_TEST_SUITE_P(Scenario, BadScenarioTest,
 
 TEST(Scenario, MissingFileIsNamed) {
     std::string error;
-    EXPECT_FALSE(ReadScenarioFile("/nonexistent/scenario.xml", error).has_value());
+    EXPECT_EQ(ScenarioReader::OpenFile("/nonexistent/scenario.xml", error), nullptr);
     EXPECT_NE(error.find("/nonexistent/scenario.xml"), std::string::npos);
 }
 
 TEST(Scenario, BuiltInScenarioParses) {
-    std::string error;
-    const auto steps = ParseScenario(BuiltInScenario(), "built-in", error);
-    ASSERT_TRUE(steps.has_value()) << error;
-    EXPECT_GT(steps->size(), 5u);
+    const ReadOut read = ReadAll(BuiltInScenario());
+    EXPECT_EQ(read.error, "");
+    EXPECT_GT(read.steps.size(), 5u);
 }
 
 TEST(XmlPeek, SummarisesRequestsAndResults) {
@@ -62,6 +97,22 @@ TEST(XmlPeek, SummarisesRequestsAndResults) {
     EXPECT_EQ(SummariseRequest("not xml").type, "");
     EXPECT_EQ(ResultValue("<ActionResult><Result>a&lt;b</Result></ActionResult>"), "a<b");
     EXPECT_EQ(ResultValue("plain"), "plain");
+}
+
+TEST(XmlPeek, NeverReadsADocumentTypeAndPeeksAtTheRootAlone) {
+    const std::string declared = "<!DOCTYPE R [<!ENTITY e \"x\">]><R type=\"&e;\" name=\"fire\"/>";
+    for (const RequestSummary& summary :
+         {SummariseRequest(declared), PeekRequestTarget(declared)}) {
+        EXPECT_NE(summary.refusal, nullptr);
+        EXPECT_EQ(summary.type, "");
+    }
+    // What follows the root's start tag is not read, well-formed or not.
+    const RequestSummary target =
+        PeekRequestTarget("<R type=\"a&amp;b\" name=\"n\" id=\"i\"><open>");
+    EXPECT_EQ(target.refusal, nullptr);
+    EXPECT_EQ(target.type, "a&b");
+    EXPECT_EQ(target.name, "n");
+    EXPECT_EQ(target.id, "i");
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+#include "input_limits.h"
+
+std::string RequestLimitText() {
+    return std::to_string(kMaxRequestBytes / (1024 * 1024)) + " MiB";
+}
+
+std::string Shortened(std::string_view text) {
+    if (text.size() <= kEchoBytes) {
+        return std::string(text);
+    }
+    std::size_t cut = kEchoBytes;
+    // Continuation bytes of UTF-8 are 10xxxxxx: never end the text in the middle of a character.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return std::string(text.substr(0, cut)) + "\xE2\x80\xA6 (" + std::to_string(text.size()) +
+           " bytes)";
+}
