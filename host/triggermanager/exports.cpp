@@ -28,6 +28,7 @@ CreateTriggerManager(ITriggerManager** manager) {
         ManagerOptions options;
         options.databasePath = settings.databasePath;
         options.deliveryThread = settings.deliveryThread;
+        options.chainBudget = settings.chainBudget;
         *manager = MakeTriggerManager(options).detach();
         return S_OK;
     } catch (...) {
@@ -53,6 +54,19 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetDeliveryThread(BOO
     }
 }
 
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetChainBudget(LONG firings) {
+    if (firings < 1) {
+        return ReportError(E_INVALIDARG, IID_ITriggerManager,
+                           u"a chain must be allowed at least the firing that starts it");
+    }
+    try {
+        SetChainBudget(firings);
+        return S_OK;
+    } catch (...) {
+        return ReportCaughtError(IID_ITriggerManager);
+    }
+}
+
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerWaitIdle(DWORD timeoutMs) {
     try {
         std::optional<std::chrono::milliseconds> limit;
@@ -67,6 +81,10 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerWaitIdle(DWORD timeou
 
 TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedFirings() {
     return RefusedFirings();
+}
+
+TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedOverBudget() {
+    return RefusedOverBudget();
 }
 
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE

@@ -60,3 +60,8 @@ std::string SuspendedReply() {
 std::string RefusedReply(int depth) {
     return "<FireResult refused=\"loop\" depth=\"" + std::to_string(depth) + "\" matched=\"0\"/>";
 }
+
+std::string OverBudgetReply(LONG budget) {
+    return "<FireResult refused=\"budget\" budget=\"" + std::to_string(budget) +
+           "\" matched=\"0\"/>";
+}

@@ -5,9 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32.h"
+
 std::string MatchedReply(const std::vector<std::string>& ids);
 std::string SuspendedReply();
 std::string RefusedReply(int depth);
+std::string OverBudgetReply(LONG budget);
 
 // Appends text as the value of a double-quoted attribute.
 void AppendAttributeValue(std::string& out, std::string_view text);

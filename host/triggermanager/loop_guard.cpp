@@ -1,30 +1,51 @@
 #include "triggermanager/loop_guard.h"
 
-#include <atomic>
+#include <utility>
 
 namespace {
 
-thread_local int deliveringDepth = 0;
+thread_local ChainPosition delivering;
 std::atomic<LONG> refusedFirings{0};
+std::atomic<LONG> refusedOverBudget{0};
 
 }  // namespace
 
-int DeliveringChainDepth() noexcept {
-    return deliveringDepth;
+bool Chain::TakeFiring() noexcept {
+    LONG taken = taken_.load(std::memory_order_relaxed);
+    do {
+        if (taken >= budget_) {
+            return false;
+        }
+    } while (!taken_.compare_exchange_weak(taken, taken + 1, std::memory_order_relaxed));
+    return true;
 }
 
-ChainScope::ChainScope(int depth) noexcept : previous_(deliveringDepth) {
-    deliveringDepth = depth;
+ChainPosition DeliveringChain() {
+    return delivering;
 }
+
+int DeliveringChainDepth() noexcept {
+    return delivering.depth;
+}
+
+ChainScope::ChainScope(ChainPosition position) noexcept
+    : previous_(std::exchange(delivering, std::move(position))) {}
 
 ChainScope::~ChainScope() {
-    deliveringDepth = previous_;
+    delivering = std::move(previous_);
 }
 
-void CountRefusedFiring() noexcept {
+void CountRefusedFiring(Refusal cause) noexcept {
     refusedFirings.fetch_add(1, std::memory_order_relaxed);
+    if (cause == Refusal::Budget) {
+        refusedOverBudget.fetch_add(1, std::memory_order_relaxed);
+    }
 }
 
 LONG RefusedFirings() noexcept {
     return refusedFirings.load(std::memory_order_relaxed);
+}
+
+LONG RefusedOverBudget() noexcept {
+    return refusedOverBudget.load(std::memory_order_relaxed);
 }

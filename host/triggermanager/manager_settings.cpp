@@ -35,3 +35,9 @@ void SetDeliveryThread(bool enabled) {
     std::lock_guard<std::mutex> guard(shared.lock);
     shared.values.deliveryThread = enabled;
 }
+
+void SetChainBudget(LONG firings) {
+    SharedSettings& shared = Shared();
+    std::lock_guard<std::mutex> guard(shared.lock);
+    shared.values.chainBudget = firings;
+}

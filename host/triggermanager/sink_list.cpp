@@ -117,7 +117,7 @@ void SinkList::Deliver(const FiredEvent& event, const std::atomic<bool>* stop) c
     if (connections.empty()) {
         return;
     }
-    ChainScope chain(event.depth);
+    ChainScope chain({event.chain, event.depth});
     for (const Bstr& id : event.ids) {
         for (const auto& connection : connections) {
             if (stop != nullptr && stop->load()) {

@@ -26,7 +26,8 @@ ComPtr<ITriggerManager> MakeTriggerManager(const ManagerOptions& options) {
 }
 
 TriggerManager::TriggerManager(const ManagerOptions& options)
-    : sinks_(std::make_shared<SinkList>()),
+    : chainBudget_(options.chainBudget),
+      sinks_(std::make_shared<SinkList>()),
       triggers_(options.databasePath, options.driver ? options.driver : DefaultSqliteDriver(),
                 options.lockWait),
       point_(*this, sinks_) {

@@ -11,6 +11,7 @@
 #include "companions/trigger_manager.h"
 #include "triggermanager/connection_point.h"
 #include "triggermanager/delivery_thread.h"
+#include "triggermanager/loop_guard.h"
 #include "triggermanager/sink_list.h"
 #include "triggermanager/sqlite_driver.h"
 #include "triggermanager/trigger_registry.h"
@@ -21,6 +22,8 @@ struct ManagerOptions {
     std::shared_ptr<SqliteDriver> driver;  // null: SQLite itself
     // How long to wait for a database file another manager holds (it may be on its way out).
     std::chrono::milliseconds lockWait{5000};
+    // Firings one chain started by this manager may run in all (at least 1).
+    LONG chainBudget = kDefaultChainBudget;
 };
 
 // A new manager, its one reference handed over. Raises ComError (with SQLite's description when
@@ -68,12 +71,13 @@ class TriggerManager final : public ITriggerManager,
   private:
     ~TriggerManager();
 
-    // The reply text of one firing at `depth`; delivers or queues its events.
-    std::string FireAt(BSTR data, int depth);
+    // The reply text of one firing of `chain` at `depth`; delivers or queues its events.
+    std::string FireAt(BSTR data, const std::shared_ptr<Chain>& chain, int depth);
     void Raise(FiredEvent event);
 
     std::atomic<ULONG> refCount_{1};
     std::atomic<bool> suspended_{false};
+    const LONG chainBudget_;
     const std::shared_ptr<SinkList> sinks_;
     TriggerRegistry triggers_;
     EventConnectionPoint point_;

@@ -1,5 +1,5 @@
-// Firing: the loop guard, the evaluation of every trigger against the data, the reply, and the
-// events, delivered at once or queued for the manager's thread.
+// Firing: the loop guard (depth and budget of the chain), the evaluation of every trigger against
+// the data, the reply, and the events, delivered at once or queued for the manager's thread.
 #include <utility>
 
 #include "companions/error_report.h"
@@ -18,7 +18,13 @@ HRESULT TriggerManager::Fire(BSTR data, BSTR* reply) {
     try {
         // A sink may release the last reference from inside its event.
         const ComPtr<ITriggerManager> keepAlive = ComPtr<ITriggerManager>::Share(this);
-        Bstr text = ToBstr(FireAt(data, DeliveringChainDepth() + 1));
+        // A firing made while an event is delivered continues that event's chain; any other
+        // starts a chain of its own.
+        ChainPosition position = DeliveringChain();
+        if (!position.chain) {
+            position.chain = std::make_shared<Chain>(chainBudget_);
+        }
+        Bstr text = ToBstr(FireAt(data, position.chain, position.depth + 1));
         *reply = text.detach();
         return S_OK;
     } catch (...) {
@@ -26,10 +32,14 @@ HRESULT TriggerManager::Fire(BSTR data, BSTR* reply) {
     }
 }
 
-std::string TriggerManager::FireAt(BSTR data, int depth) {
-    if (depth > kMaxChainFirings) {
-        CountRefusedFiring();
+std::string TriggerManager::FireAt(BSTR data, const std::shared_ptr<Chain>& chain, int depth) {
+    if (depth > kMaxChainDepth) {
+        CountRefusedFiring(Refusal::Loop);
         return RefusedReply(depth);
+    }
+    if (!chain->TakeFiring()) {
+        CountRefusedFiring(Refusal::Budget);
+        return OverBudgetReply(chain->budget());
     }
     ComPtr<IConfigDocument> document = ParseTriggerData(data);
     if (!document) {
@@ -48,6 +58,7 @@ std::string TriggerManager::FireAt(BSTR data, int depth) {
             event.ids.push_back(ToBstr(id));
         }
         event.data = Bstr::Copy(std::u16string_view(data, SysStringLen(data)));
+        event.chain = chain;
         event.depth = depth;
         Raise(std::move(event));
     }

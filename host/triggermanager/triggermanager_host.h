@@ -28,8 +28,10 @@
 //   (ids in id order, that is by the bytes of their UTF-8 text; no match gives
 //   <FireResult matched="0"/>);
 // - while suspended: <FireResult suspended="true" matched="0"/>;
-// - refused because the firing is the 17th of one chain (below):
-//                    <FireResult refused="loop" depth="17" matched="0"/>.
+// - refused because the firing would lie 17 deep in its chain (below):
+//                    <FireResult refused="loop" depth="17" matched="0"/>;
+// - refused because its chain has run all the firings of its budget (below), here 256:
+//                    <FireResult refused="budget" budget="256" matched="0"/>.
 // Ids are written with &, <, >, " and line-breaking white space escaped.
 //
 // Events: for each matched trigger, in id order, every advised sink receives
@@ -44,8 +46,13 @@
 //
 // Loop guard: a Fire made while an event of a firing is being delivered (a sink that fires, on
 // the caller's thread or on the delivery thread) belongs to that firing's chain and lies one
-// deeper. A chain runs at most 16 firings; a deeper one is refused, says so in its reply and is
-// counted (TriggerManagerRefusedFirings).
+// deeper; any other Fire starts a chain. A chain is bounded twice: in depth (a firing deeper than
+// 16 is refused) and in firings in all, its budget (256 unless the host sets another with
+// TriggerManagerSetChainBudget before it creates the manager that starts the chain): once the
+// chain has run that many, every further firing of it is refused, on any thread. Depth alone
+// would let two triggers that fire each other's data run 2^16 firings. A refused firing
+// evaluates nothing, says why in its reply and is counted (TriggerManagerRefusedFirings, and
+// TriggerManagerRefusedOverBudget for the budget).
 #pragma once
 
 #include "companions/trigger_manager.h"
@@ -60,13 +67,19 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetDatabasePath(const
 // Whether managers created from now on deliver events on a thread of their own.
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetDeliveryThread(BOOL enabled);
 
+// The budget of firings of each chain that managers created from now on start (at least 1, else
+// E_INVALIDARG); the chains of existing managers keep theirs.
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetChainBudget(LONG firings);
+
 // Waits until no manager has an event queued or being delivered: S_OK, or S_FALSE when the time
 // ran out first. INFINITE (0xFFFFFFFF) waits without limit. Called from inside an event on a
 // delivery thread, that event itself does not count.
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerWaitIdle(DWORD timeoutMs);
 
-// How many firings the loop guard has refused in this process.
+// How many firings the loop guard has refused in this process, for either bound.
 TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedFirings();
+// How many of those were refused because their chain had used its budget.
+TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedOverBudget();
 
 // Called with the code and the description (UTF-8) of every failure that the factory or a
 // manager's method reports from its work (the database, memory), on the failing call's thread,

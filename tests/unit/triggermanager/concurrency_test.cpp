@@ -181,3 +181,42 @@ TEST(ManyManagers, CreatedAndDestroyedOnSeveralThreadsWithDeliveryThreads) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two managers, each delivering on its own thread, whose sinks fire into each other: one chain
+// runs on both delivery threads at once and still takes exactly its budget of firings.
+TEST(ChainAcrossThreads, TwoDeliveryThreadsShareOneBudget) {
+    constexpr LONG kBudget = 200;
+    ComPtr<ITriggerManager> first;
+    ComPtr<ITriggerManager> second;
+    {
+        DeliveryThreadSetting delivery(true);
+        ChainBudgetSetting budget(kBudget);
+        first = NewManager();
+        second = NewManager();
+    }
+    ComPtr<RecordingSink> firstSink = RecordingSink::Create();
+    ComPtr<RecordingSink> secondSink = RecordingSink::Create();
+    for (ITriggerManager* manager : {first.get(), second.get()}) {
+        ASSERT_EQ(AddTrigger(manager, "a", "").value, 1);
+        ASSERT_EQ(AddTrigger(manager, "b", "").value, 1);
+    }
+    firstSink->SetAction([target = second.get()](const SinkCall&) { Fire(target, "<x/>"); });
+    secondSink->SetAction([target = first.get()](const SinkCall&) { Fire(target, "<x/>"); });
+    Advise(first.get(), firstSink->unknown());
+    Advise(second.get(), secondSink->unknown());
+    const LONG refusedBefore = TriggerManagerRefusedFirings();
+
+    Fire(first.get(), "<x/>");
+    ASSERT_EQ(TriggerManagerWaitIdle(20000), S_OK);
+
+    // Every firing that ran raised two events; every event fired once more.
+    const std::size_t events = firstSink->CallCount() + secondSink->CallCount();
+    EXPECT_EQ(events, 2u * kBudget);
+    EXPECT_EQ(TriggerManagerRefusedFirings() - refusedBefore,
+              static_cast<LONG>(events) - (kBudget - 1));
+    EXPECT_NE(firstSink->Calls().front().thread, secondSink->Calls().front().thread);
+}
+
+}  // namespace

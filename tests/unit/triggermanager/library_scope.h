@@ -36,3 +36,14 @@ class DeliveryThreadSetting {
     DeliveryThreadSetting(const DeliveryThreadSetting&) = delete;
     DeliveryThreadSetting& operator=(const DeliveryThreadSetting&) = delete;
 };
+
+// Chains started by new managers have this budget of firings for the scope's life.
+class ChainBudgetSetting {
+  public:
+    explicit ChainBudgetSetting(LONG firings) {
+        EXPECT_EQ(TriggerManagerSetChainBudget(firings), S_OK);
+    }
+    ~ChainBudgetSetting() { TriggerManagerSetChainBudget(256); }
+    ChainBudgetSetting(const ChainBudgetSetting&) = delete;
+    ChainBudgetSetting& operator=(const ChainBudgetSetting&) = delete;
+};

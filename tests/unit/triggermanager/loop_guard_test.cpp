@@ -1,5 +1,6 @@
-// The loop guard: a sink that fires again makes a chain, and a chain runs 16 firings at most, on
-// the caller's thread and on the delivery thread alike.
+// The loop guard: a sink that fires again makes a chain; a chain goes 16 firings deep at most and
+// runs at most its budget of firings in all, on the caller's thread and on the delivery thread
+// alike.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,9 +16,11 @@ enum class Delivery { CallersThread, OwnThread };
 
 class LoopGuard : public testing::TestWithParam<Delivery> {
   protected:
-    void SetUp() override {
-        DeliveryThreadSetting delivery(GetParam() == Delivery::OwnThread);
-        manager_ = NewManager();
+    void SetUp() override { manager_ = NewManager(GetParam()); }
+
+    static ComPtr<ITriggerManager> NewManager(Delivery delivery) {
+        DeliveryThreadSetting thread(delivery == Delivery::OwnThread);
+        return ::NewManager();
     }
     void TearDown() override { EXPECT_EQ(TriggerManagerWaitIdle(10000), S_OK); }
 
@@ -110,11 +113,76 @@ TEST_P(LoopGuard, AChainThatEndsByItselfIsNotCounted) {
     EXPECT_EQ(TriggerManagerRefusedFirings(), refusedBefore);
 }
 
+struct BudgetCase {
+    const char* name;
+    int triggers;  // each with the empty condition, each event firing <x/> again
+    LONG budget;
+    LONG ran;  // firings of the chain that ran: the budget, unless depth stops the chain first
+};
+
+const BudgetCase kBudgetCases[] = {
+    {"OneTriggerStopsAtDepthWithinTheDefault", 1, 256, 16},
+    {"OneTriggerStopsAtASmallerBudget", 1, 5, 5},
+    {"TwoTriggersFanOut", 2, 40, 40},
+    {"ThreeTriggersFanOut", 3, 40, 40},
+};
+
+class ChainBudget : public LoopGuard {
+  protected:
+    void SetUp() override {}
+};
+
+// Every firing that ran raises one event per trigger, whose sink fires once more; of those inner
+// firings all but the ones that ran are refused, for depth or for the budget.
+TEST_P(ChainBudget, EachChainRunsItsBudgetAndRefusesTheRest) {
+    for (const BudgetCase& row : kBudgetCases) {
+        SCOPED_TRACE(row.name);
+        {
+            ChainBudgetSetting budget(row.budget);
+            manager_ = NewManager(GetParam());
+        }
+        for (int i = 0; i < row.triggers; ++i) {
+            ASSERT_EQ(AddTrigger(manager_.get(), "t" + std::to_string(i), "").value, 1);
+        }
+        ComPtr<RecordingSink> sink = Echo([](const std::string&) { return "<x/>"; });
+        const LONG refusedBefore = TriggerManagerRefusedFirings();
+        const LONG overBudgetBefore = TriggerManagerRefusedOverBudget();
+
+        const FireReply first = Fire(manager_.get(), "<x/>");
+        Settle();
+
+        const LONG events = row.ran * row.triggers;
+        EXPECT_EQ(ReplyIds(first.text).size(), static_cast<std::size_t>(row.triggers));
+        EXPECT_EQ(sink->CallCount(), static_cast<std::size_t>(events));
+        EXPECT_EQ(TriggerManagerRefusedFirings() - refusedBefore, events - (row.ran - 1));
+        const std::vector<std::string> inner = InnerReplies();
+        const std::string overBudgetReply = "<FireResult refused=\"budget\" budget=\"" +
+                                            std::to_string(row.budget) + "\" matched=\"0\"/>";
+        const auto overBudget = std::count(inner.begin(), inner.end(), overBudgetReply);
+        EXPECT_EQ(TriggerManagerRefusedOverBudget() - overBudgetBefore, overBudget);
+        EXPECT_EQ(overBudget > 0, row.ran == row.budget);
+
+        manager_.reset();
+        std::lock_guard<std::mutex> guard(lock_);
+        innerReplies_.clear();
+    }
+}
+
+TEST(ChainBudgetSetting, AChainMustAllowItsFirstFiring) {
+    EXPECT_EQ(TriggerManagerSetChainBudget(0), E_INVALIDARG);
+    EXPECT_EQ(TriggerManagerSetChainBudget(-3), E_INVALIDARG);
+    EXPECT_EQ(TriggerManagerSetChainBudget(1), S_OK);
+    EXPECT_EQ(TriggerManagerSetChainBudget(256), S_OK);
+}
+
+std::string PathName(const testing::TestParamInfo<Delivery>& named) {
+    return named.param == Delivery::CallersThread ? "CallersThread" : "OwnThread";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, ChainBudget,
+                         testing::Values(Delivery::CallersThread, Delivery::OwnThread), PathName);
+
 INSTANTIATE_TEST_SUITE_P(BothPaths, LoopGuard,
-                         testing::Values(Delivery::CallersThread, Delivery::OwnThread),
-                         [](const testing::TestParamInfo<Delivery>& named) {
-                             return named.param == Delivery::CallersThread ? "CallersThread"
-                                                                           : "OwnThread";
-                         });
+                         testing::Values(Delivery::CallersThread, Delivery::OwnThread), PathName);
 
 }  // namespace
