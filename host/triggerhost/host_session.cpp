@@ -67,6 +67,9 @@ HostSession::~HostSession() {
 bool HostSession::Start(std::string& error) {
     TriggerManagerSetDatabasePath(options_.databasePath.c_str());
     TriggerManagerSetDeliveryThread(options_.deliveryThread ? TRUE : FALSE);
+    if (options_.chainBudget > 0) {
+        TriggerManagerSetChainBudget(options_.chainBudget);
+    }
     ActionManagerSetOutput(&HostSession::OnOutput, this);
     ActionManagerSetObserver(&HostSession::OnAction, this);
 

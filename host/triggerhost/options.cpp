@@ -1,6 +1,25 @@
 #include "options.h"
 
+#include <charconv>
+#include <limits>
+
 #include "input_limits.h"
+
+namespace {
+
+// A whole decimal number from 1 to the largest 32-bit value; nothing else.
+std::optional<std::int32_t> PositiveCount(const std::string& text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, value);
+    if (failure != std::errc() || stop != end || value < 1 ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
 
 std::optional<HostOptions> ParseOptions(const std::vector<std::string>& arguments,
                                         std::string& error) {
@@ -30,6 +49,18 @@ std::optional<HostOptions> ParseOptions(const std::vector<std::string>& argument
                 return std::nullopt;
             }
             options.databasePath = *path;
+        } else if (argument == "--chain-budget") {
+            const std::string* count = value("--chain-budget");
+            if (count == nullptr) {
+                return std::nullopt;
+            }
+            const std::optional<std::int32_t> budget = PositiveCount(*count);
+            if (!budget) {
+                error = "--chain-budget needs a whole number of firings from 1 up, not '" + *count +
+                        "'";
+                return std::nullopt;
+            }
+            options.chainBudget = *budget;
         } else if (argument == "-m" || argument == "--module") {
             const std::string* path = value("--module");
             if (path == nullptr) {
@@ -100,6 +131,8 @@ DESCRIPTION
 OPTIONS
     -d, --database FILE     keep the trigger database in FILE (default: in memory)
     -t, --delivery-thread   deliver fired-trigger events on the trigger manager's own thread
+    --chain-budget N        let one chain of firings (a request's firing and every firing its
+                            actions set off) run at most N firings in all (default: 256)
     -m, --module PATH       the plug-in module to load (default: beside this program)
     -i, --interactive, -    read requests from standard input
     -q, --quiet             print only fired actions and log lines, not each request

@@ -1,6 +1,7 @@
 // The host program's command line.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@ struct HostOptions {
     bool interactive = false;  // read requests from standard input
     std::string databasePath;  // empty: the trigger database lives in memory
     bool deliveryThread = false;
+    // Firings one chain of triggers may run in all; 0 keeps the trigger manager's default.
+    std::int32_t chainBudget = 0;
     bool quiet = false;
     bool verbose = false;
     std::string modulePath;  // empty: the plug-in module beside the program

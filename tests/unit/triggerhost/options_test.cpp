@@ -18,27 +18,35 @@ TEST_P(BadCommandLineTest, IsRefusedWithAOneLineMessageNamingTheProblem) {
     EXPECT_EQ(error.find('\n'), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, BadCommandLineTest,
-                         testing::Values(BadCommandLine{{"--frobnicate"}, "--frobnicate"},
-                                         BadCommandLine{{"-x"}, "-x"},
-                                         BadCommandLine{{"--database"}, "--database"},
-                                         BadCommandLine{{"--module"}, "--module"},
-                                         BadCommandLine{{"a.xml", "b.xml"}, "b.xml"},
-                                         BadCommandLine{{"a.xml", "--interactive"}, "not both"},
-                                         BadCommandLine{{"--quiet", "--verbose"}, "--quiet"}));
+INSTANTIATE_TEST_SUITE_P(
+    Options, BadCommandLineTest,
+    testing::Values(BadCommandLine{{"--frobnicate"}, "--frobnicate"}, BadCommandLine{{"-x"}, "-x"},
+                    BadCommandLine{{"--database"}, "--database"},
+                    BadCommandLine{{"--module"}, "--module"},
+                    BadCommandLine{{"a.xml", "b.xml"}, "b.xml"},
+                    BadCommandLine{{"a.xml", "--interactive"}, "not both"},
+                    BadCommandLine{{"--quiet", "--verbose"}, "--quiet"},
+                    BadCommandLine{{"--chain-budget"}, "--chain-budget"},
+                    BadCommandLine{{"--chain-budget", "0"}, "'0'"},
+                    BadCommandLine{{"--chain-budget", "12x"}, "'12x'"},
+                    BadCommandLine{{"--chain-budget", "-5"}, "'-5'"},
+                    BadCommandLine{{"--chain-budget", "2147483648"}, "'2147483648'"}));
 
 TEST(Options, ReadsEveryOptionInShortAndLongForm) {
     std::string error;
-    const auto longForm = ParseOptions(
-        {"--database", "t.db", "--delivery-thread", "--module", "m.so", "--verbose", "s.xml"},
-        error);
-    const auto shortForm = ParseOptions({"-d", "t.db", "-t", "-m", "m.so", "-v", "s.xml"}, error);
+    const auto longForm =
+        ParseOptions({"--database", "t.db", "--delivery-thread", "--module", "m.so", "--verbose",
+                      "--chain-budget", "2147483647", "s.xml"},
+                     error);
+    const auto shortForm = ParseOptions(
+        {"-d", "t.db", "-t", "-m", "m.so", "-v", "--chain-budget", "2147483647", "s.xml"}, error);
     for (const auto& options : {longForm, shortForm}) {
         ASSERT_TRUE(options.has_value()) << error;
         EXPECT_EQ(options->databasePath, "t.db");
         EXPECT_TRUE(options->deliveryThread);
         EXPECT_EQ(options->modulePath, "m.so");
         EXPECT_TRUE(options->verbose);
+        EXPECT_EQ(options->chainBudget, 2147483647);
         EXPECT_EQ(options->scenarioPath, "s.xml");
         EXPECT_FALSE(options->interactive);
     }
@@ -50,6 +58,7 @@ TEST(Options, DefaultsRunTheBuiltInScenarioInMemory) {
     ASSERT_TRUE(options.has_value());
     EXPECT_TRUE(options->scenarioPath.empty());
     EXPECT_TRUE(options->databasePath.empty());
+    EXPECT_EQ(options->chainBudget, 0);
     EXPECT_FALSE(options->interactive);
     EXPECT_FALSE(options->deliveryThread);
 }
