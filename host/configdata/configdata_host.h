@@ -10,11 +10,17 @@
 // E_INVALIDARG (with ReportError description) when the expression does not compile;
 // E_POINTER for null arguments; S_OK otherwise (a document with no root: *matched = 0).
 // The context node is the root element, so relative paths start there; absolute paths start
-// at the document. An evaluation that fails while running (its operation limit reached) gives
-// *matched = 0 and S_FALSE, with a description in the thread's error information. Compiled
-// expressions are cached per thread; calls on different threads may run at once, also against
-// one document.
+// at the document. One evaluation may do a bounded amount of work, whatever the expression and
+// the document (every node a step visits, every merge of node-sets, every string value and every
+// string a function builds or searches counts): one that would do more is stopped, and gives
+// *matched = 0 and CONFIGDATA_S_OUT_OF_WORK. An evaluation that fails otherwise while running
+// gives *matched = 0 and S_FALSE. Both leave a description in the thread's error information.
+// Compiled expressions are cached per thread; calls on different threads may run at once, also
+// against one document.
 STDAPI ConfigDataEvaluate(IConfigDocument* document, BSTR expression, LONG* matched);
+
+// The success code of an evaluation that ran out of work before it reached its value.
+inline constexpr HRESULT CONFIGDATA_S_OUT_OF_WORK = 0x00040201;
 
 // *valid = 1 when the expression compiles as XPath 1.0, else 0; S_OK. An expression that names
 // an unknown function or an unbound variable, or passes an argument of the wrong type, counts as

@@ -51,13 +51,21 @@ extern "C" CONFIGDATA_EXPORT HRESULT ConfigDataEvaluate(IConfigDocument* documen
     if (root == nullptr) {
         return S_OK;
     }
-    const int truth = configdata::EvaluateBoolean(compiled, root, error);
-    if (truth < 0) {
-        return configdata::ReportFailure(S_FALSE, IID_IConfigDocument,
-                                         "the XPath expression cannot be evaluated: " + error);
+    switch (configdata::EvaluateBoolean(compiled, root, error)) {
+        case configdata::Truth::True:
+            *matched = 1;
+            return S_OK;
+        case configdata::Truth::False:
+            return S_OK;
+        case configdata::Truth::OutOfWork:
+            return configdata::ReportFailure(
+                CONFIGDATA_S_OUT_OF_WORK, IID_IConfigDocument,
+                "the XPath expression was not evaluated to its end: " + error);
+        case configdata::Truth::Failed:
+            break;
     }
-    *matched = truth != 0 ? 1 : 0;
-    return S_OK;
+    return configdata::ReportFailure(S_FALSE, IID_IConfigDocument,
+                                     "the XPath expression cannot be evaluated: " + error);
 } catch (...) {
     return ResultFromCaughtException();
 }

@@ -4,10 +4,13 @@
 #include <libxml/xpathInternals.h>
 
 #include <new>
+#include <optional>
 #include <unordered_map>
 
 #include "configdata/libxml_setup.h"
 #include "configdata/utf_text.h"
+#include "configdata/xpath_rewrite.h"
+#include "configdata/xpath_work.h"
 
 namespace configdata {
 namespace {
@@ -15,6 +18,32 @@ namespace {
 // Errors are kept in the context (lastError) and read by the caller; this only stops libxml2
 // from printing them.
 void KeepErrorQuiet(void*, xmlError*) {}
+
+void DropMessage(void*, const char*, ...) {}
+
+// libxml2 reports an expression it evaluates as a stream running out of work with a message to
+// the thread's generic error handler (on standard error by default) before it fails the
+// evaluation; that message goes nowhere for the evaluation's life.
+class QuietGenericErrors {
+  public:
+    QuietGenericErrors() noexcept : handler_(xmlGenericError), data_(xmlGenericErrorContext) {
+        xmlSetGenericErrorFunc(nullptr, &DropMessage);
+    }
+    ~QuietGenericErrors() { xmlSetGenericErrorFunc(data_, handler_); }
+    QuietGenericErrors(const QuietGenericErrors&) = delete;
+    QuietGenericErrors& operator=(const QuietGenericErrors&) = delete;
+
+  private:
+    xmlGenericErrorFunc handler_;
+    void* data_;
+};
+
+constexpr const char* kOutOfWork = "the expression ran out of work (it would take too long)";
+constexpr const char* kFailed = "the expression cannot be evaluated";
+
+bool RanOutOfWork(const xmlXPathContext& context) {
+    return context.opLimit != 0 && context.opCount >= context.opLimit;
+}
 
 // Stands in for a function the expression names but XPath does not have. libxml2 would print a
 // line of its own before failing; this fails the same way, quietly.
@@ -25,7 +54,14 @@ void UnknownFunction(xmlXPathParserContext* parser, int arguments) {
     xmlXPathErr(parser, XPATH_UNKNOWN_FUNC_ERROR);
 }
 
+// The functions of XPath, and those the rewritten expressions call, count their work; any other
+// name is unknown.
 xmlXPathFunction LookUpFunction(void* data, const xmlChar* name, const xmlChar* uri) {
+    if (uri == nullptr) {
+        if (const xmlXPathFunction counted = CountedFunction(name)) {
+            return counted;
+        }
+    }
     auto* context = static_cast<xmlXPathContext*>(data);
     if (xmlHashLookup2(context->funcHash, name, uri) != nullptr) {
         return nullptr;  // libxml2 goes on to find it itself
@@ -39,6 +75,12 @@ xmlXPathContext* NewContext(xmlDoc* document) {
         throw std::bad_alloc();
     }
     context->error = &KeepErrorQuiet;
+    // Objects an evaluation lets go of are kept for the next instead of freed and allocated
+    // again: a condition of a few comparisons is otherwise mostly malloc and free.
+    if (xmlXPathContextSetCache(context, 1, -1, 0) != 0) {
+        xmlXPathFreeContext(context);
+        throw std::bad_alloc();
+    }
     xmlXPathRegisterFuncLookup(context, &LookUpFunction, context);
     context->opLimit = kXPathOperationLimit;
     return context;
@@ -114,18 +156,29 @@ class ThreadCompiler {
         return found != compiled_.end() ? found->second : nullptr;
     }
 
-    xmlXPathCompExpr* Compile(const Utf8Text& text, std::string& error) {
-        xmlResetError(&context_->lastError);
-        xmlXPathCompExpr* compiled = xmlXPathCtxtCompile(context_, text.xml());
+    // Compiles `text` as `rewritten` and keeps it under `text`.
+    xmlXPathCompExpr* Compile(std::string_view text, const std::string& rewritten,
+                              std::string& error) {
+        xmlXPathCompExpr* compiled = Parse(rewritten, error);
         if (compiled == nullptr) {
-            error = Describe(context_->lastError, "the expression is not XPath 1.0");
             return nullptr;
         }
         if (!Tried(compiled, error)) {
             xmlXPathFreeCompExpr(compiled);
             return nullptr;
         }
-        return Keep(text.view(), compiled);
+        return Keep(text, compiled);
+    }
+
+    // libxml2's reason for refusing `text`, or `fallback` when it does not.
+    std::string Refusal(const std::string& text, const std::string& fallback) {
+        std::string error;
+        xmlXPathCompExpr* compiled = Parse(text, error);
+        if (compiled == nullptr) {
+            return error;
+        }
+        xmlXPathFreeCompExpr(compiled);
+        return fallback;
     }
 
     // The context, set for a fresh evaluation with `node` as the context node.
@@ -139,6 +192,16 @@ class ThreadCompiler {
     }
 
   private:
+    xmlXPathCompExpr* Parse(const std::string& text, std::string& error) {
+        xmlResetError(&context_->lastError);
+        xmlXPathCompExpr* compiled =
+            xmlXPathCtxtCompile(context_, reinterpret_cast<const xmlChar*>(text.c_str()));
+        if (compiled == nullptr) {
+            error = Describe(context_->lastError, "the expression is not XPath 1.0");
+        }
+        return compiled;
+    }
+
     bool Tried(xmlXPathCompExpr* compiled, std::string& error) {
         XPathObjectPtr value(
             xmlXPathCompiledEval(compiled, Context(reinterpret_cast<xmlNode*>(emptyDocument_))));
@@ -194,25 +257,39 @@ xmlXPathCompExpr* CompileExpression(std::u16string_view text, std::string& error
         error = "the expression is nested more than 64 levels deep";
         return nullptr;
     }
-    return compiler.Compile(utf8, error);
+    std::string refused;
+    const std::optional<std::string> rewritten = RewriteForCountedWork(utf8.view(), refused);
+    if (!rewritten) {
+        error = compiler.Refusal(std::string(utf8.view()),
+                                 "the expression is not XPath 1.0: " + refused);
+        return nullptr;
+    }
+    return compiler.Compile(utf8.view(), *rewritten, error);
 }
 
 XPathObjectPtr Evaluate(xmlXPathCompExpr* expression, xmlNode* node, std::string& error) {
     xmlXPathContext* context = ThisThreadsCompiler().Context(node);
+    QuietGenericErrors quiet;
     XPathObjectPtr value(xmlXPathCompiledEval(expression, context));
     if (!value) {
-        error = Describe(context->lastError, "the expression cannot be evaluated");
+        error = RanOutOfWork(*context) ? kOutOfWork : Describe(context->lastError, kFailed);
     }
     return value;
 }
 
-int EvaluateBoolean(xmlXPathCompExpr* expression, xmlNode* node, std::string& error) {
+Truth EvaluateBoolean(xmlXPathCompExpr* expression, xmlNode* node, std::string& error) {
     xmlXPathContext* context = ThisThreadsCompiler().Context(node);
+    QuietGenericErrors quiet;
     const int truth = xmlXPathCompiledEvalToBoolean(expression, context);
-    if (truth < 0) {
-        error = Describe(context->lastError, "the expression cannot be evaluated");
+    if (truth >= 0) {
+        return truth != 0 ? Truth::True : Truth::False;
     }
-    return truth;
+    if (RanOutOfWork(*context)) {
+        error = kOutOfWork;
+        return Truth::OutOfWork;
+    }
+    error = Describe(context->lastError, kFailed);
+    return Truth::Failed;
 }
 
 }  // namespace configdata
