@@ -1,8 +1,15 @@
 #include "triggermanager/condition.h"
 
+#include <atomic>
 #include <new>
 
 #include "configdata/configdata_host.h"
+
+namespace {
+
+std::atomic<LONG> exhaustedConditions{0};
+
+}  // namespace
 
 ComPtr<IConfigDocument> ParseTriggerData(BSTR data) {
     if (SysStringLen(data) == 0) {
@@ -30,7 +37,17 @@ bool ConditionCompiles(BSTR condition) {
     return SUCCEEDED(checked) && valid != 0;
 }
 
-bool ConditionHolds(IConfigDocument* document, BSTR condition) noexcept {
+ConditionOutcome EvaluateCondition(IConfigDocument* document, BSTR condition) noexcept {
     LONG matched = 0;
-    return SUCCEEDED(ConfigDataEvaluate(document, condition, &matched)) && matched != 0;
+    const HRESULT evaluated = ConfigDataEvaluate(document, condition, &matched);
+    if (evaluated == CONFIGDATA_S_OUT_OF_WORK) {
+        exhaustedConditions.fetch_add(1, std::memory_order_relaxed);
+        return ConditionOutcome::OutOfWork;
+    }
+    return SUCCEEDED(evaluated) && matched != 0 ? ConditionOutcome::Holds
+                                                : ConditionOutcome::DoesNotHold;
+}
+
+LONG ExhaustedConditions() noexcept {
+    return exhaustedConditions.load(std::memory_order_relaxed);
 }

@@ -12,6 +12,11 @@ ComPtr<IConfigDocument> ParseTriggerData(BSTR data);
 // Whether the (non-empty) condition compiles.
 bool ConditionCompiles(BSTR condition);
 
+enum class ConditionOutcome { Holds, DoesNotHold, OutOfWork };
+
 // Whether the document meets the condition: it selects a node or is true, nonzero or non-empty.
-// A condition that no longer compiles (a database written elsewhere) never holds.
-bool ConditionHolds(IConfigDocument* document, BSTR condition) noexcept;
+// A condition that no longer compiles (a database written elsewhere) never holds; one whose
+// evaluation would take more work than one evaluation may do is not taken to hold either.
+// Those are counted, over the process.
+ConditionOutcome EvaluateCondition(IConfigDocument* document, BSTR condition) noexcept;
+LONG ExhaustedConditions() noexcept;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "companions/error_report.h"
+#include "triggermanager/condition.h"
 #include "triggermanager/error_result.h"
 #include "triggermanager/failure_reports.h"
 #include "triggermanager/idle_tracker.h"
@@ -85,6 +86,10 @@ TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedFirings() {
 
 TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedOverBudget() {
     return RefusedOverBudget();
+}
+
+TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerExhaustedConditions() {
+    return ExhaustedConditions();
 }
 
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE

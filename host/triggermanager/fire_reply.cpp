@@ -39,17 +39,32 @@ void AppendAttributeValue(std::string& out, std::string_view text) {
     }
 }
 
-std::string MatchedReply(const std::vector<std::string>& ids) {
-    std::string reply = "<FireResult matched=\"" + std::to_string(ids.size()) + "\"";
-    if (ids.empty()) {
-        return reply + "/>";
-    }
-    reply += ">";
+namespace {
+
+void AppendElements(std::string& reply, const char* name, const std::vector<std::string>& ids) {
     for (const std::string& id : ids) {
-        reply += "<Trigger id=\"";
+        reply += "<";
+        reply += name;
+        reply += " id=\"";
         AppendAttributeValue(reply, id);
         reply += "\"/>";
     }
+}
+
+}  // namespace
+
+std::string MatchedReply(const std::vector<std::string>& ids,
+                         const std::vector<std::string>& outOfWork) {
+    std::string reply = "<FireResult matched=\"" + std::to_string(ids.size()) + "\"";
+    if (!outOfWork.empty()) {
+        reply += " exhausted=\"" + std::to_string(outOfWork.size()) + "\"";
+    }
+    if (ids.empty() && outOfWork.empty()) {
+        return reply + "/>";
+    }
+    reply += ">";
+    AppendElements(reply, "Trigger", ids);
+    AppendElements(reply, "Exhausted", outOfWork);
     return reply + "</FireResult>";
 }
 

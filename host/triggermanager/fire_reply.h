@@ -7,7 +7,9 @@
 
 #include "platform/win32.h"
 
-std::string MatchedReply(const std::vector<std::string>& ids);
+// The matched ids, and those whose conditions ran out of work (none, usually).
+std::string MatchedReply(const std::vector<std::string>& ids,
+                         const std::vector<std::string>& outOfWork = {});
 std::string SuspendedReply();
 std::string RefusedReply(int depth);
 std::string OverBudgetReply(LONG budget);

@@ -48,9 +48,10 @@ std::string TriggerManager::FireAt(BSTR data, const std::shared_ptr<Chain>& chai
     if (suspended_) {
         return SuspendedReply();
     }
-    const std::vector<std::string> matched = triggers_.Matching(document.get());
+    const TriggerRegistry::Matches matches = triggers_.Matching(document.get());
     document.reset();
-    std::string replyText = MatchedReply(matched);
+    const std::vector<std::string>& matched = matches.matched;
+    std::string replyText = MatchedReply(matched, matches.outOfWork);
     if (!matched.empty() && sinks_->size() != 0) {
         FiredEvent event;
         event.ids.reserve(matched.size());

@@ -88,15 +88,20 @@ void TriggerRegistry::Clear() {
     }
 }
 
-std::vector<std::string> TriggerRegistry::Matching(IConfigDocument* document) const {
-    std::vector<std::string> matched;
+TriggerRegistry::Matches TriggerRegistry::Matching(IConfigDocument* document) const {
+    Matches matches;
     std::shared_lock<std::shared_mutex> read(copyLock_);
     for (const auto& [id, entry] : copy_) {
-        if (!entry.condition || ConditionHolds(document, entry.condition.get())) {
-            matched.push_back(id);
+        const ConditionOutcome outcome = entry.condition
+                                             ? EvaluateCondition(document, entry.condition.get())
+                                             : ConditionOutcome::Holds;
+        if (outcome == ConditionOutcome::Holds) {
+            matches.matched.push_back(id);
+        } else if (outcome == ConditionOutcome::OutOfWork) {
+            matches.outOfWork.push_back(id);
         }
     }
-    return matched;
+    return matches;
 }
 
 std::size_t TriggerRegistry::size() const {

@@ -29,8 +29,13 @@ class TriggerRegistry {
     std::size_t Remove(std::u16string_view idOrPattern);
     void Clear();
 
-    // The ids (UTF-8, in id order) whose conditions the document meets.
-    std::vector<std::string> Matching(IConfigDocument* document) const;
+    // The ids (UTF-8, in id order) whose conditions the document meets, and those whose
+    // evaluation ran out of work.
+    struct Matches {
+        std::vector<std::string> matched;
+        std::vector<std::string> outOfWork;
+    };
+    Matches Matching(IConfigDocument* document) const;
     std::size_t size() const;
 
   private:

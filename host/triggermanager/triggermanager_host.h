@@ -27,12 +27,22 @@
 //     <FireResult matched="2"><Trigger id="door1"/><Trigger id="door2"/></FireResult>
 //   (ids in id order, that is by the bytes of their UTF-8 text; no match gives
 //   <FireResult matched="0"/>);
+// - when the evaluation of some conditions ran out of work (below), they count as not matched
+//   and are listed after the matches:
+//     <FireResult matched="1" exhausted="1"><Trigger id="door1"/><Exhausted id="slow"/>
+//     </FireResult>;
 // - while suspended: <FireResult suspended="true" matched="0"/>;
 // - refused because the firing would lie 17 deep in its chain (below):
 //                    <FireResult refused="loop" depth="17" matched="0"/>;
 // - refused because its chain has run all the firings of its budget (below), here 256:
 //                    <FireResult refused="budget" budget="256" matched="0"/>.
 // Ids are written with &, <, >, " and line-breaking white space escaped.
+//
+// Conditions: the evaluation of one condition against one firing may do a bounded amount of
+// work, a couple of milliseconds, whatever the condition and the data (every node a step visits,
+// every merge of node-sets, every string value taken and every string built or searched counts).
+// One that would do more stops there: its trigger does not match, the reply lists it as
+// exhausted and it is counted (TriggerManagerExhaustedConditions).
 //
 // Events: for each matched trigger, in id order, every advised sink receives
 // TriggerFired(id, data) (Invoke with DISPID 1 and two BSTR arguments, the id last first). By
@@ -80,6 +90,9 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerWaitIdle(DWORD timeou
 TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedFirings();
 // How many of those were refused because their chain had used its budget.
 TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerRefusedOverBudget();
+
+// How many evaluations of conditions ran out of work in this process.
+TB_TRIGGERMANAGER_API LONG STDAPICALLTYPE TriggerManagerExhaustedConditions();
 
 // Called with the code and the description (UTF-8) of every failure that the factory or a
 // manager's method reports from its work (the database, memory), on the failing call's thread,

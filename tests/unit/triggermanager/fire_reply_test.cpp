@@ -32,11 +32,18 @@ TEST(FireReplies, ListMatchesInTheOrderGiven) {
     EXPECT_EQ(MatchedReply({}), "<FireResult matched=\"0\"/>");
     EXPECT_EQ(MatchedReply({"a&b"}),
               "<FireResult matched=\"1\"><Trigger id=\"a&amp;b\"/></FireResult>");
+    EXPECT_EQ(MatchedReply({"door1"}, {"slow", "<x>"}),
+              "<FireResult matched=\"1\" exhausted=\"2\"><Trigger id=\"door1\"/>"
+              "<Exhausted id=\"slow\"/><Exhausted id=\"&lt;x&gt;\"/></FireResult>");
+    EXPECT_EQ(MatchedReply({}, {"slow"}),
+              "<FireResult matched=\"0\" exhausted=\"1\"><Exhausted id=\"slow\"/></FireResult>");
 }
 
 TEST(FireReplies, SaySuspendedOrRefused) {
     EXPECT_EQ(SuspendedReply(), "<FireResult suspended=\"true\" matched=\"0\"/>");
     EXPECT_EQ(RefusedReply(17), "<FireResult refused=\"loop\" depth=\"17\" matched=\"0\"/>");
+    EXPECT_EQ(OverBudgetReply(256),
+              "<FireResult refused=\"budget\" budget=\"256\" matched=\"0\"/>");
 }
 
 }  // namespace
