@@ -40,6 +40,15 @@ bool ArgumentsPresent(xmlXPathParserContext* parser, int count) {
     return true;
 }
 
+// For the counting functions, which the rewriter calls with a fixed number of arguments.
+bool TakesArguments(xmlXPathParserContext* parser, int count, int expected) {
+    if (count != expected) {
+        xmlXPathErr(parser, XPATH_INVALID_ARITY);
+        return false;
+    }
+    return ArgumentsPresent(parser, count);
+}
+
 // ----- The core functions of XPath -----
 
 enum class Cost {
@@ -191,11 +200,7 @@ std::uint64_t ComparisonCost(const xmlXPathObject* left, const xmlXPathObject* r
 
 template <Comparison Kind>
 void CountedComparison(xmlXPathParserContext* parser, int count) {
-    if (count != 2) {
-        xmlXPathErr(parser, XPATH_INVALID_ARITY);
-        return;
-    }
-    if (!ArgumentsPresent(parser, count)) {
+    if (!TakesArguments(parser, count, 2)) {
         return;
     }
     WorkMeter meter(parser);
@@ -235,11 +240,7 @@ void CountedComparison(xmlXPathParserContext* parser, int count) {
 
 // A | B: libxml2 merges B into A, searching A for each node of B.
 void CountedUnion(xmlXPathParserContext* parser, int count) {
-    if (count != 2) {
-        xmlXPathErr(parser, XPATH_INVALID_ARITY);
-        return;
-    }
-    if (!ArgumentsPresent(parser, count)) {
+    if (!TakesArguments(parser, count, 2)) {
         return;
     }
     xmlXPathObject* left = Argument(parser, 2, 0);
@@ -359,11 +360,7 @@ std::uint64_t NamespaceCost(const xmlNodeSet* nodes, std::uint64_t cap) {
 // xpath-work.step(nodes, axis, test): the node-set unchanged, once the work of the step that
 // follows it, beyond what libxml2 counts itself, is counted.
 void CountedStep(xmlXPathParserContext* parser, int count) {
-    if (count != 3) {
-        xmlXPathErr(parser, XPATH_INVALID_ARITY);
-        return;
-    }
-    if (!ArgumentsPresent(parser, count)) {
+    if (!TakesArguments(parser, count, 3)) {
         return;
     }
     const xmlXPathObject* input = Argument(parser, 3, 0);

@@ -24,6 +24,15 @@ struct CaseName {
     }
 };
 
+inline std::string Repeat(const std::string& piece, std::size_t times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
 inline Bstr B(std::string_view utf8) {
     return ToBstr(utf8);
 }

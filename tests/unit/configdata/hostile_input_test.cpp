@@ -6,15 +6,6 @@
 namespace configdata_test {
 namespace {
 
-std::string Repeat(const std::string& piece, std::size_t times) {
-    std::string text;
-    text.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i) {
-        text += piece;
-    }
-    return text;
-}
-
 std::string BillionLaughs() {
     std::string text = "<!DOCTYPE lolz [<!ENTITY lol \"lol\">";
     for (int level = 1; level <= 9; ++level) {

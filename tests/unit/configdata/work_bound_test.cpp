@@ -106,14 +106,6 @@ struct Runaway {
     const char* expression;
 };
 
-std::string Repeat(const std::string& piece, std::size_t times) {
-    std::string text;
-    for (std::size_t i = 0; i < times; ++i) {
-        text += piece;
-    }
-    return text;
-}
-
 // Chains 50 deep: a step from each of their nodes finds every node below it again.
 const std::string kChains = "<r>" + Repeat(Repeat("<a>", 50) + Repeat("</a>", 50), 100) + "</r>";
 const std::string kFlat = "<r>" + Repeat("<a>x</a>", 3000) + "</r>";
