@@ -127,8 +127,8 @@ TEST_P(RunawayRequests, EndWithTheirRefusalInAReply) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RunawayRequests, testing::ValuesIn(kRunaways),
-                         [](const testing::TestParamInfo<Runaway>& info) {
-                             return std::string(info.param.name);
+                         [](const testing::TestParamInfo<Runaway>& named) {
+                             return std::string(named.param.name);
                          });
 
 }  // namespace

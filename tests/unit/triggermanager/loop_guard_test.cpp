@@ -142,7 +142,8 @@ TEST_P(ChainBudget, EachChainRunsItsBudgetAndRefusesTheRest) {
             manager_ = NewManager(GetParam());
         }
         for (int i = 0; i < row.triggers; ++i) {
-            ASSERT_EQ(AddTrigger(manager_.get(), "t" + std::to_string(i), "").value, 1);
+            ASSERT_EQ(AddTrigger(manager_.get(), std::string("t") += std::to_string(i), "").value,
+                      1);
         }
         ComPtr<RecordingSink> sink = Echo([](const std::string&) { return "<x/>"; });
         const LONG refusedBefore = TriggerManagerRefusedFirings();
