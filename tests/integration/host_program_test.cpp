@@ -82,7 +82,16 @@ TEST(HostProgram, ChainedExampleRunsTheChainAndStopsTheLoop) {
     const HostRun run = RunHost(Example("chained-action.xml"));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, "Hall light is on"), 1u) << run.output;
-    EXPECT_THAT(run.output, HasSubstr("refused"));
+    EXPECT_THAT(run.output, HasSubstr("refused=\"loop\" depth=\"17\""));
+    EXPECT_THAT(run.output, Not(HasSubstr("refused=\"budget\"")));
+}
+
+TEST(HostProgram, AChainBudgetStopsTheLoopBeforeItsDepthDoes) {
+    const HostRun run = RunHost("--chain-budget 5 " + Example("chained-action.xml"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(Count(run.output, "Hall light is on"), 1u) << run.output;
+    EXPECT_THAT(run.output, HasSubstr("refused=\"budget\" budget=\"5\""));
+    EXPECT_THAT(run.output, Not(HasSubstr("refused=\"loop\"")));
 }
 
 TEST(HostProgram, BuiltInScenarioRunsWithoutArguments) {

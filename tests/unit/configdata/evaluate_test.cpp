@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 TEST(Evaluate, ExpressionThatDoesNotCompileIsInvalidArgument) {
-    for (const char* expression : {"/door[", "", "nosuch(1)", "$unbound", "count(1)"}) {
+    for (const char* expression :
+         {"/door[", "", "nosuch(1)", "$unbound", "count(1)", "xpath-work.union(/, /)"}) {
         SetErrorInfo(0, nullptr);
         LONG matched = 7;
         EXPECT_EQ(ConfigDataEvaluate(Fired().get(), B(expression).get(), &matched), E_INVALIDARG)
