@@ -25,18 +25,18 @@ xmlDoc* NewEmptyTree() {
 
 // The node type a createNode argument names: a number, or the platform DOM's type name.
 bool NodeTypeOf(const VARIANT& type, long& value) {
-    static constexpr std::array<std::u16string_view, 12> kNames = {u"element",
-                                                                   u"attribute",
-                                                                   u"text",
-                                                                   u"cdatasection",
-                                                                   u"entityreference",
-                                                                   u"entity",
-                                                                   u"processinginstruction",
-                                                                   u"comment",
-                                                                   u"document",
-                                                                   u"documenttype",
-                                                                   u"documentfragment",
-                                                                   u"notation"};
+    static constexpr std::array<OleStringView, 12> kNames = {OLESTR("element"),
+                                                             OLESTR("attribute"),
+                                                             OLESTR("text"),
+                                                             OLESTR("cdatasection"),
+                                                             OLESTR("entityreference"),
+                                                             OLESTR("entity"),
+                                                             OLESTR("processinginstruction"),
+                                                             OLESTR("comment"),
+                                                             OLESTR("document"),
+                                                             OLESTR("documenttype"),
+                                                             OLESTR("documentfragment"),
+                                                             OLESTR("notation")};
     switch (type.vt) {
         case VT_I1:
             value = type.cVal;
@@ -204,7 +204,7 @@ HRESULT DomDocument::loadXML(BSTR xml, VARIANT_BOOL* isSuccessful) try {
     return ResultFromCaughtException();
 }
 
-bool DomDocument::Load(std::u16string_view text) {
+bool DomDocument::Load(OleStringView text) {
     ParseOutcome outcome = ParseUntrusted(text);
     const bool loaded = outcome.document != nullptr;
     ReplaceTree(loaded ? outcome.document.release() : NewEmptyTree());

@@ -42,7 +42,7 @@ class DomDocument final : public NodeMethods<IXMLDOMDocument> {
 
     // Replaces the content with the parsed text (safe_parser.h); refused text leaves the document
     // empty and gives false.
-    bool Load(std::u16string_view text);
+    bool Load(OleStringView text);
     xmlDoc* Tree() const noexcept { return doc_; }
 
     // A new reference to the object for `node`: this document for its own document node, the

@@ -9,13 +9,11 @@
 #include "configdata/utf_text.h"
 #include "configdata/xpath_engine.h"
 
-#define CONFIGDATA_EXPORT __attribute__((visibility("default")))
-
 using configdata::CompileExpression;
 using configdata::ConfigDocument;
 using configdata::IConfigDocumentAccess;
 
-extern "C" CONFIGDATA_EXPORT HRESULT CreateConfigDocument(IConfigDocument** document) try {
+extern "C" TB_EXPORT HRESULT STDAPICALLTYPE CreateConfigDocument(IConfigDocument** document) try {
     if (document == nullptr) {
         return E_POINTER;
     }
@@ -26,8 +24,8 @@ extern "C" CONFIGDATA_EXPORT HRESULT CreateConfigDocument(IConfigDocument** docu
     return ResultFromCaughtException();
 }
 
-extern "C" CONFIGDATA_EXPORT HRESULT ConfigDataEvaluate(IConfigDocument* document, BSTR expression,
-                                                        LONG* matched) try {
+extern "C" TB_EXPORT HRESULT STDAPICALLTYPE ConfigDataEvaluate(IConfigDocument* document,
+                                                               BSTR expression, LONG* matched) try {
     if (matched == nullptr) {
         return E_POINTER;
     }
@@ -70,7 +68,8 @@ extern "C" CONFIGDATA_EXPORT HRESULT ConfigDataEvaluate(IConfigDocument* documen
     return ResultFromCaughtException();
 }
 
-extern "C" CONFIGDATA_EXPORT HRESULT ConfigDataCheckExpression(BSTR expression, LONG* valid) try {
+extern "C" TB_EXPORT HRESULT STDAPICALLTYPE ConfigDataCheckExpression(BSTR expression,
+                                                                      LONG* valid) try {
     if (valid == nullptr) {
         return E_POINTER;
     }

@@ -96,7 +96,7 @@ ParseOutcome Refused(std::string error) {
 
 }  // namespace
 
-ParseOutcome ParseUntrusted(std::u16string_view text) {
+ParseOutcome ParseUntrusted(OleStringView text) {
     if (text.empty()) {
         return Refused("the text is empty");
     }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "companions/ole_string.h"
+
 namespace configdata {
 
 // Bigger text is refused before any of it is converted or parsed.
@@ -29,6 +31,6 @@ struct ParseOutcome {
 // closes external entities and entity expansion), and markup past the limits of markup_scan.h.
 // Nothing is fetched, whatever the text names. The encoding a declaration names is recorded and
 // otherwise ignored: the text is Unicode already. Raises std::bad_alloc only.
-ParseOutcome ParseUntrusted(std::u16string_view text);
+ParseOutcome ParseUntrusted(OleStringView text);
 
 }  // namespace configdata

@@ -8,19 +8,19 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char16_t unit) {
+bool IsHighSurrogate(OLECHAR unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
-bool IsLowSurrogate(char16_t unit) {
+bool IsLowSurrogate(OLECHAR unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 // Calls emit(code point) for each character of UTF-16 text, pairing surrogates.
 template <class Emit>
-void ForEachCodePoint(std::u16string_view text, Emit&& emit) {
+void ForEachCodePoint(OleStringView text, Emit&& emit) {
     const std::size_t size = text.size();
     for (std::size_t i = 0; i < size; ++i) {
-        const char16_t unit = text[i];
+        const OLECHAR unit = text[i];
         if (unit == 0) {
             emit(kReplacement);
         } else if (IsHighSurrogate(unit) && i + 1 < size && IsLowSurrogate(text[i + 1])) {
@@ -61,9 +61,9 @@ char* Encode(char32_t c, char* out) {
 
 // Markup is mostly ASCII: the leading run of it is copied unit for unit, without decoding. U+0000
 // ends the run, as it is not copied as itself.
-std::size_t AsciiRun(std::u16string_view text) noexcept {
+std::size_t AsciiRun(OleStringView text) noexcept {
     std::size_t i = 0;
-    while (i < text.size() && static_cast<char16_t>(text[i] - 1) < 0x7F) {
+    while (i < text.size() && static_cast<OLECHAR>(text[i] - 1) < 0x7F) {
         ++i;
     }
     return i;
@@ -71,13 +71,13 @@ std::size_t AsciiRun(std::u16string_view text) noexcept {
 
 }  // namespace
 
-std::size_t Utf8Length(std::u16string_view text) noexcept {
+std::size_t Utf8Length(OleStringView text) noexcept {
     std::size_t bytes = AsciiRun(text);
     ForEachCodePoint(text.substr(bytes), [&bytes](char32_t c) { bytes += EncodedSize(c); });
     return bytes;
 }
 
-void AppendUtf8(std::string& out, std::u16string_view text) {
+void AppendUtf8(std::string& out, OleStringView text) {
     const std::size_t start = out.size();
     out.resize(start + Utf8Length(text));
     char* cursor = out.data() + start;
@@ -88,7 +88,7 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
     ForEachCodePoint(text.substr(ascii), [&cursor](char32_t c) { cursor = Encode(c, cursor); });
 }
 
-Utf8Text::Utf8Text(std::u16string_view text) {
+Utf8Text::Utf8Text(OleStringView text) {
     // ASCII is the common case and needs no sizing pass.
     if (text.size() < kInline) {
         std::size_t i = 0;

@@ -11,22 +11,22 @@
 namespace configdata {
 
 // The text of a BSTR; null reads as empty, as the platform DOM treats it.
-inline std::u16string_view ViewOf(BSTR text) noexcept {
-    return text != nullptr ? std::u16string_view(text, SysStringLen(text)) : std::u16string_view();
+inline OleStringView ViewOf(BSTR text) noexcept {
+    return text != nullptr ? OleStringView(text, SysStringLen(text)) : OleStringView();
 }
 
 // Bytes that AppendUtf8 adds for `text`.
-std::size_t Utf8Length(std::u16string_view text) noexcept;
+std::size_t Utf8Length(OleStringView text) noexcept;
 
 // Appends `text` as UTF-8. U+0000 becomes U+FFFD as well: libxml2 strings end at a zero byte, so
 // a zero inside would silently cut the text short.
-void AppendUtf8(std::string& out, std::u16string_view text);
+void AppendUtf8(std::string& out, OleStringView text);
 
 // Zero-terminated UTF-8 of short text without touching the heap: names, attribute values and
 // expressions are converted on every call, and most fit the inline buffer.
 class Utf8Text {
   public:
-    explicit Utf8Text(std::u16string_view text);
+    explicit Utf8Text(OleStringView text);
     explicit Utf8Text(BSTR text) : Utf8Text(ViewOf(text)) {}
     Utf8Text(const Utf8Text&) = delete;
     Utf8Text& operator=(const Utf8Text&) = delete;

@@ -239,12 +239,12 @@ ThreadCompiler& ThisThreadsCompiler() {
 
 }  // namespace
 
-xmlXPathCompExpr* CompileExpression(std::u16string_view text, std::string& error) {
+xmlXPathCompExpr* CompileExpression(OleStringView text, std::string& error) {
     if (text.size() > kMaxExpressionLength) {
         error = "the expression is longer than 4096 characters";
         return nullptr;
     }
-    if (text.find(u'\0') != std::u16string_view::npos) {
+    if (text.find(OLECHAR{0}) != OleStringView::npos) {
         error = "the expression holds a zero character";
         return nullptr;
     }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "companions/ole_string.h"
+
 namespace configdata {
 
 // Longer expressions are refused: libxml2 compiles and runs expressions recursively, one level
@@ -31,7 +33,7 @@ inline constexpr std::size_t kCompiledCacheSize = 16384;
 // wrong type, which libxml2 only notices when it runs (a branch that the empty document never
 // reaches is checked when real data reaches it, and fails that evaluation). The pointer stays
 // valid on this thread until its next call here.
-xmlXPathCompExpr* CompileExpression(std::u16string_view text, std::string& error);
+xmlXPathCompExpr* CompileExpression(OleStringView text, std::string& error);
 
 struct XPathObjectDeleter {
     void operator()(xmlXPathObject* object) const noexcept { xmlXPathFreeObject(object); }

@@ -3,7 +3,7 @@
 
 #include "platform/win32.h"
 
-#define TB_MODULE_EXPORT extern "C" __attribute__((visibility("default"))) HRESULT STDAPICALLTYPE
+#define TB_MODULE_EXPORT extern "C" TB_EXPORT HRESULT STDAPICALLTYPE
 
 // Connects to the trigger manager and registers the six trigger actions with the action manager.
 TB_MODULE_EXPORT RegisterActions() noexcept;

@@ -60,7 +60,7 @@ const OLECHAR* ArgumentString(const VARIANT& argument, Variant& converted) {
     if (argument.vt == VT_BSTR) {
         return argument.bstrVal;
     }
-    if (FAILED(VariantChangeType(converted.put(), &argument, 0, VT_BSTR)) ||
+    if (FAILED(ChangeVariantType(converted.put(), argument, VT_BSTR)) ||
         converted.value().vt != VT_BSTR) {
         return nullptr;
     }

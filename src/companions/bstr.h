@@ -3,10 +3,9 @@
 #pragma once
 
 #include <new>
-#include <string_view>
 #include <utility>
 
-#include "platform/win32.h"
+#include "companions/ole_string.h"
 
 class Bstr {
   public:
@@ -22,7 +21,7 @@ class Bstr {
     ~Bstr() { SysFreeString(text_); }
 
     // A copy of the text; raises std::bad_alloc when the string cannot be had.
-    static Bstr Copy(std::u16string_view text);
+    static Bstr Copy(OleStringView text);
 
     BSTR get() const noexcept { return text_; }
     BSTR* put() noexcept {
@@ -34,16 +33,15 @@ class Bstr {
     void swap(Bstr& other) noexcept { std::swap(text_, other.text_); }
     explicit operator bool() const noexcept { return text_ != nullptr; }
     UINT length() const noexcept { return SysStringLen(text_); }
-    std::u16string_view view() const noexcept {
-        return text_ != nullptr ? std::u16string_view(text_, SysStringLen(text_))
-                                : std::u16string_view();
+    OleStringView view() const noexcept {
+        return text_ != nullptr ? OleStringView(text_, SysStringLen(text_)) : OleStringView();
     }
 
   private:
     BSTR text_ = nullptr;
 };
 
-inline Bstr Bstr::Copy(std::u16string_view text) {
+inline Bstr Bstr::Copy(OleStringView text) {
     BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (copy == nullptr) {
         throw std::bad_alloc();

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::u16string DescriptionOf(const IID& iid, IUnknown* object) {
+OleString DescriptionOf(const IID& iid, IUnknown* object) {
     if (object == nullptr) {
         return {};
     }
@@ -25,16 +25,16 @@ std::u16string DescriptionOf(const IID& iid, IUnknown* object) {
     if (FAILED(info->GetDescription(description.put())) || !description) {
         return {};
     }
-    return std::u16string(description.get(), description.length());
+    return OleString(description.view());
 }
 
-std::string Describe(HRESULT code, const std::u16string& description) {
+std::string Describe(HRESULT code, const OleString& description) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "HRESULT 0x%08X", static_cast<unsigned>(code));
     std::string text = buffer;
     if (!description.empty()) {
         text += ": ";
-        for (char16_t c : description) {
+        for (const OLECHAR c : description) {
             text += c < 0x80 ? static_cast<char>(c) : '?';
         }
     }
@@ -43,7 +43,7 @@ std::string Describe(HRESULT code, const std::u16string& description) {
 
 }  // namespace
 
-ComError::ComError(HRESULT code, const IID* iid, std::u16string description)
+ComError::ComError(HRESULT code, const IID* iid, OleString description)
     : code_(code),
       iid_(iid != nullptr ? *iid : GUID_NULL),
       description_(std::move(description)),

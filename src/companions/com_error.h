@@ -5,21 +5,22 @@
 #include <string>
 
 #include "companions/iid_of.h"
+#include "companions/ole_string.h"
 
 class ComError : public std::exception {
   public:
-    ComError(HRESULT code, const IID* iid, std::u16string description);
+    ComError(HRESULT code, const IID* iid, OleString description);
 
     HRESULT code() const noexcept { return code_; }
     // The interface whose method failed; GUID_NULL when the failure was not a method call.
     const IID& iid() const noexcept { return iid_; }
-    const std::u16string& description() const noexcept { return description_; }
+    const OleString& description() const noexcept { return description_; }
     const char* what() const noexcept override { return what_.c_str(); }
 
   private:
     HRESULT code_;
     IID iid_;
-    std::u16string description_;
+    OleString description_;
     std::string what_;
 };
 

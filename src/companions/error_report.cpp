@@ -4,13 +4,13 @@
 
 #include "companions/com_ptr.h"
 
-HRESULT ReportError(HRESULT code, const IID& iid, std::u16string_view description) noexcept {
+HRESULT ReportError(HRESULT code, const IID& iid, OleStringView description) noexcept {
     try {
         ComPtr<ICreateErrorInfo> create;
         if (FAILED(CreateErrorInfo(create.put())) || !create) {
             return code;
         }
-        std::u16string text(description);
+        OleString text(description);
         create->SetGUID(iid);
         create->SetDescription(text.data());
         ComPtr<IErrorInfo> info = create.As<IErrorInfo>();

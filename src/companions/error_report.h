@@ -2,10 +2,8 @@
 // beside the failing result code, so callers can read it through ISupportErrorInfo.
 #pragma once
 
-#include <string_view>
-
-#include "platform/win32.h"
+#include "companions/ole_string.h"
 
 // Sets the thread's error information (source interface and description) and returns `code`,
-// so a method can end with `return ReportError(code, IID_..., u"...")`.
-HRESULT ReportError(HRESULT code, const IID& iid, std::u16string_view description) noexcept;
+// so a method can end with `return ReportError(code, IID_..., OLESTR("..."))`.
+HRESULT ReportError(HRESULT code, const IID& iid, OleStringView description) noexcept;

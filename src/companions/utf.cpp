@@ -14,7 +14,7 @@ int CheckedSize(std::size_t size) {
 
 }  // namespace
 
-std::string ToUtf8(std::u16string_view text) {
+std::string ToUtf8(OleStringView text) {
     std::string result;
     if (text.empty()) {
         return result;
@@ -30,8 +30,8 @@ std::string ToUtf8(std::u16string_view text) {
     return result;
 }
 
-std::u16string ToUtf16(std::string_view text) {
-    std::u16string result;
+OleString ToUtf16(std::string_view text) {
+    OleString result;
     if (text.empty()) {
         return result;
     }

@@ -7,10 +7,10 @@
 
 #include "companions/bstr.h"
 
-std::string ToUtf8(std::u16string_view text);
+std::string ToUtf8(OleStringView text);
 inline std::string ToUtf8(const OLECHAR* text) {
-    return text != nullptr ? ToUtf8(std::u16string_view(text)) : std::string();
+    return text != nullptr ? ToUtf8(OleStringView(text)) : std::string();
 }
-std::u16string ToUtf16(std::string_view text);
+OleString ToUtf16(std::string_view text);
 // A new BSTR of the text; raises std::bad_alloc when it cannot be had.
 Bstr ToBstr(std::string_view text);

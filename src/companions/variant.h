@@ -32,3 +32,10 @@ class Variant {
   private:
     VARIANT value_;
 };
+
+// VariantChangeType without flags. It only reads `source`, but one toolchain's system header
+// declares that argument non-const; the difference ends here.
+inline HRESULT ChangeVariantType(VARIANT* destination, const VARIANT& source,
+                                 VARTYPE type) noexcept {
+    return VariantChangeType(destination, const_cast<VARIANTARG*>(&source), 0, type);
+}

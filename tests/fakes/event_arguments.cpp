@@ -10,14 +10,14 @@ EventArguments::~EventArguments() {
     }
 }
 
-EventArguments EventArguments::TriggerFired(std::optional<std::u16string_view> id,
-                                            std::optional<std::u16string_view> data) {
+EventArguments EventArguments::TriggerFired(std::optional<OleStringView> id,
+                                            std::optional<OleStringView> data) {
     EventArguments arguments;
     arguments.String(data).String(id);
     return arguments;
 }
 
-EventArguments& EventArguments::String(std::optional<std::u16string_view> text) {
+EventArguments& EventArguments::String(std::optional<OleStringView> text) {
     // The slot is made first, so a string once allocated always has an owner.
     VARIANT& value = values_.emplace_back();
     VariantInit(&value);

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win32.h"
+#include "companions/ole_string.h"
 
 namespace fakes {
 
@@ -20,11 +20,11 @@ class EventArguments {
     ~EventArguments();
 
     // TriggerFired(id, data): rgvarg[1] the id, rgvarg[0] the data; nullopt gives a null BSTR.
-    static EventArguments TriggerFired(std::optional<std::u16string_view> id,
-                                       std::optional<std::u16string_view> data);
+    static EventArguments TriggerFired(std::optional<OleStringView> id,
+                                       std::optional<OleStringView> data);
 
     // Each appends the next element of rgvarg (element 0 first).
-    EventArguments& String(std::optional<std::u16string_view> text);
+    EventArguments& String(std::optional<OleStringView> text);
     EventArguments& Long(LONG value);
     EventArguments& Null();
 

@@ -14,8 +14,8 @@ struct ActionState {
     HRESULT addActionResult = S_OK;
     std::vector<AddedAction> added;
     HRESULT doActionResult = S_OK;
-    std::optional<std::u16string> doActionText =
-        u"<ActionResult><Result>true</Result></ActionResult>";
+    std::optional<OleString> doActionText =
+        OLESTR("<ActionResult><Result>true</Result></ActionResult>");
     std::function<void(const std::string&)> hook;
     std::vector<std::string> requests;
 };
@@ -38,7 +38,7 @@ void ActionManagerFake::Reset() {
     state.addActionResult = S_OK;
     state.added.clear();
     state.doActionResult = S_OK;
-    state.doActionText = u"<ActionResult><Result>true</Result></ActionResult>";
+    state.doActionText = OLESTR("<ActionResult><Result>true</Result></ActionResult>");
     hook.swap(state.hook);
     state.requests.clear();
 }
@@ -53,7 +53,7 @@ std::vector<AddedAction> ActionManagerFake::Added() {
     return State().added;
 }
 
-void ActionManagerFake::SetDoActionAnswer(HRESULT code, std::optional<std::u16string> result) {
+void ActionManagerFake::SetDoActionAnswer(HRESULT code, std::optional<OleString> result) {
     const std::lock_guard lock(State().mutex);
     State().doActionResult = code;
     State().doActionText = std::move(result);
@@ -90,7 +90,7 @@ STDAPI DoAction(BSTR request, BSTR* result) {
         const std::string text = fakes::Narrow(request);
         std::function<void(const std::string&)> hook;
         HRESULT code = S_OK;
-        std::optional<std::u16string> answer;
+        std::optional<OleString> answer;
         {
             const std::lock_guard lock(state.mutex);
             state.requests.push_back(text);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32.h"
+#include "companions/ole_string.h"
 
 namespace fakes {
 
@@ -28,7 +28,7 @@ class ActionManagerFake {
     static std::vector<AddedAction> Added();
 
     // DoAction's return value and the result string it hands back (nullopt: none).
-    static void SetDoActionAnswer(HRESULT code, std::optional<std::u16string> result);
+    static void SetDoActionAnswer(HRESULT code, std::optional<OleString> result);
     // Runs inside DoAction, after the request is recorded and without any lock of the fake held.
     static void OnDoAction(std::function<void(const std::string& request)> hook);
     // Every DoAction request, as UTF-8.

@@ -135,7 +135,7 @@ HRESULT FakeTriggerManager::Fire(BSTR data, BSTR* reply) {
         if (const auto fault = FaultFor(ManagerCall::Fire)) {
             return fault->code;
         }
-        std::optional<std::u16string> text;
+        std::optional<OleString> text;
         {
             const std::lock_guard lock(mutex_);
             text = fireReply_;
@@ -358,7 +358,7 @@ void FakeTriggerManager::SetDeleteDatabaseFlag(LONG flag) {
     deleteDatabaseFlag_ = flag;
 }
 
-void FakeTriggerManager::SetFireReply(std::optional<std::u16string> reply) {
+void FakeTriggerManager::SetFireReply(std::optional<OleString> reply) {
     const std::lock_guard lock(mutex_);
     fireReply_ = std::move(reply);
 }
@@ -424,7 +424,7 @@ DWORD FakeTriggerManager::Cookie() const {
     return cookie_;
 }
 
-HRESULT FakeTriggerManager::RaiseTriggerFired(std::u16string_view id, std::u16string_view data) {
+HRESULT FakeTriggerManager::RaiseTriggerFired(OleStringView id, OleStringView data) {
     ComPtr<IUnknown> sink;
     {
         const std::lock_guard lock(mutex_);

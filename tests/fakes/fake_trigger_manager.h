@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "companions/com_ptr.h"
+#include "companions/ole_string.h"
 #include "companions/trigger_manager.h"
 
 namespace fakes {
@@ -79,7 +80,7 @@ class FakeTriggerManager final : public ITriggerManager,
     void SetAddTriggerFlag(LONG flag);
     void SetDeleteDatabaseFlag(LONG flag);
     // The reply Fire hands back; nullopt hands back a null string.
-    void SetFireReply(std::optional<std::u16string> reply);
+    void SetFireReply(std::optional<OleString> reply);
 
     // Inspection. Arguments are recorded as UTF-8; a null string is recorded as "(null)".
     struct Call {
@@ -98,7 +99,7 @@ class FakeTriggerManager final : public ITriggerManager,
 
     // Calls the advised sink's Invoke as a manager does for TriggerFired: DISPID 1, the id in
     // rgvarg[1] and the data in rgvarg[0]. E_UNEXPECTED when no sink is advised.
-    HRESULT RaiseTriggerFired(std::u16string_view id, std::u16string_view data);
+    HRESULT RaiseTriggerFired(OleStringView id, OleStringView data);
 
   private:
     FakeTriggerManager();
@@ -115,7 +116,7 @@ class FakeTriggerManager final : public ITriggerManager,
     std::map<ManagerCall, Fault> faults_;
     LONG addTriggerFlag_ = 1;
     LONG deleteDatabaseFlag_ = 1;
-    std::optional<std::u16string> fireReply_ = u"<FireResult/>";
+    std::optional<OleString> fireReply_ = OLESTR("<FireResult/>");
     ComPtr<IUnknown> sink_;
     DWORD cookie_ = 0;
     DWORD nextCookie_ = 0x51;

@@ -28,7 +28,7 @@ RunOutcome RunRequest(std::optional<std::string_view> request) {
     return Run(text.get());
 }
 
-RunOutcome RunRequest(std::u16string_view request) {
+RunOutcome RunRequest(OleStringView request) {
     const Bstr text = Bstr::Copy(request);
     return Run(text.get());
 }

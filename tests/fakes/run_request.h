@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win32.h"
+#include "companions/ole_string.h"
 
 namespace fakes {
 
@@ -18,7 +18,7 @@ struct RunOutcome {
 // nullopt sends a null request.
 RunOutcome RunRequest(std::optional<std::string_view> request);
 // The request as UTF-16 exactly as given, embedded zeros included.
-RunOutcome RunRequest(std::u16string_view request);
+RunOutcome RunRequest(OleStringView request);
 
 inline constexpr std::string_view kTrueResult =
     "<ActionResult><Result>true</Result></ActionResult>";

@@ -17,6 +17,14 @@
 #include <ocidl.h>
 #include <oleauto.h>
 // clang-format on
+
+// An HRESULT from its bits, as the stand-in outside Windows spells its constants.
+constexpr HRESULT MakeHresult(unsigned long bits) {
+    return static_cast<HRESULT>(bits);
+}
+
+// Exports are listed in each library's .def file, which gives their names and ordinals.
+#define TB_EXPORT
 #else
 #include "platform/linux/connection_point.h"
 #include "platform/linux/dispatch.h"
@@ -28,4 +36,7 @@
 #include "platform/linux/oleauto.h"
 #include "platform/linux/types.h"
 #include "platform/linux/unknown.h"
+
+// Exactly the names in each library's version script leave it.
+#define TB_EXPORT __attribute__((visibility("default")))
 #endif

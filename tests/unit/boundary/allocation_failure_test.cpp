@@ -139,9 +139,9 @@ void CheckRunResult(const RunResult& result, bool failed, HRESULT expectedWithou
 }
 
 TEST_F(AllocationFailureTest, RegisterActionRequest) {
-    const Bstr request = Bstr::Copy(
-        u"<R type=\"trigger\" name=\"registeraction\" id=\"t1\" condition=\"/d\">"
-        u"<Action type=\"host\" name=\"log\"><Text>on</Text></Action></R>");
+    const Bstr request =
+        Bstr::Copy(OLESTR("<R type=\"trigger\" name=\"registeraction\" id=\"t1\" condition=\"/d\">")
+                       OLESTR("<Action type=\"host\" name=\"log\"><Text>on</Text></Action></R>"));
     const long allocations = Sweep(
         [&] {
             RunResult result{S_OK, nullptr};
@@ -155,7 +155,7 @@ TEST_F(AllocationFailureTest, RegisterActionRequest) {
 
 TEST_F(AllocationFailureTest, FireRequest) {
     const Bstr request =
-        Bstr::Copy(u"<R type=\"trigger\" name=\"fire\"><TriggerData v=\"1\"/></R>");
+        Bstr::Copy(OLESTR("<R type=\"trigger\" name=\"fire\"><TriggerData v=\"1\"/></R>"));
     const long allocations = Sweep(
         [&] {
             RunResult result{S_OK, nullptr};
@@ -174,7 +174,7 @@ TEST_F(AllocationFailureTest, FiredTrigger) {
         // The entry and the arguments are made before the failure is armed.
         ASSERT_NE(bridge.RegisterTrigger("t1", "", "<Action type=\"host\" name=\"log\"/>"), 0);
         fakes::EventArguments arguments =
-            fakes::EventArguments::TriggerFired(u"t1", u"<TriggerData v=\"1\"/>");
+            fakes::EventArguments::TriggerFired(OLESTR("t1"), OLESTR("<TriggerData v=\"1\"/>"));
         failureInjected = false;
         allocationsLeft = failAt;
         const HRESULT code =

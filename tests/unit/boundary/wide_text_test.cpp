@@ -10,7 +10,7 @@
 namespace {
 
 TEST(WideText, NarrowViewIsMadeOnceAndKept) {
-    WideText text = WideText::FromWide(u"caf\u00E9");
+    WideText text = WideText::FromWide(OLESTR("caf\u00E9"));
     const char* first = text.narrow();
     const char* second = text.narrow();
     ASSERT_NE(first, nullptr);
@@ -37,7 +37,7 @@ TEST(WideText, EmptyNarrowTextGivesAnEmptyStringNotNull) {
 }
 
 TEST(WideText, CopyFromWideEndsAtTheFirstZero) {
-    const Bstr source = Bstr::Copy(std::u16string(u"ab\0cd", 5));
+    const Bstr source = Bstr::Copy(OleString(OLESTR("ab\0cd"), 5));
     WideText text = WideText::FromWide(source.get());
     ASSERT_NE(text.wide(), nullptr);
     EXPECT_NE(text.wide(), source.get());
@@ -46,7 +46,7 @@ TEST(WideText, CopyFromWideEndsAtTheFirstZero) {
 }
 
 TEST(WideText, TakeOverOwnsTheStringWithoutCopying) {
-    BSTR returned = SysAllocString(u"<reply/>");
+    BSTR returned = SysAllocString(OLESTR("<reply/>"));
     ASSERT_NE(returned, nullptr);
     WideText text = WideText::TakeOver(returned);
     EXPECT_EQ(text.wide(), returned);

@@ -95,7 +95,7 @@ TEST_F(DispatchObjectTest, HasNoTypeInformationAndWritesNoOutParameter) {
     EXPECT_EQ(bridge.GetTypeInfo(0, LOCALE_USER_DEFAULT, &info), E_NOTIMPL);
     EXPECT_EQ(info, untouched);
 
-    OLECHAR name[] = u"TriggerFired";
+    OLECHAR name[] = OLESTR("TriggerFired");
     LPOLESTR names[] = {name};
     DISPID id = 1234;
     EXPECT_EQ(bridge.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), E_NOTIMPL);

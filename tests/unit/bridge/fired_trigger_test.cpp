@@ -25,7 +25,7 @@ using fakes::FakeTriggerManager;
 using fakes::TriggerManagerFactory;
 
 constexpr char kAction[] = R"(<Action type="host" name="log"><Text>on</Text></Action>)";
-constexpr char16_t kData[] =
+constexpr OLECHAR kData[] =
     uR"(<?xml version="1.0"?> <TriggerData sensor="door"><Open/></TriggerData>)";
 constexpr char kMerged[] = R"(<Action type="host" name="log"><Text>on</Text>)"
                            R"(<TriggerData sensor="door"><Open/></TriggerData></Action>)";
@@ -66,34 +66,36 @@ struct EventCase {
     bool runs;  // DoAction called once, with the merged action
 };
 
-EventArguments Fired(std::optional<std::u16string_view> id) {
+EventArguments Fired(std::optional<OleStringView> id) {
     return EventArguments::TriggerFired(id, kData);
 }
 
 const EventCase kEventCases[] = {
-    {"RegisteredId", DISPID_TRIGGERFIRED, Params::Given, [] { return Fired(u"t1"); }, S_OK, true},
-    {"OtherDispid", 2, Params::Given, [] { return Fired(u"t1"); }, E_FAIL, false},
+    {"RegisteredId", DISPID_TRIGGERFIRED, Params::Given, [] { return Fired(OLESTR("t1")); }, S_OK,
+     true},
+    {"OtherDispid", 2, Params::Given, [] { return Fired(OLESTR("t1")); }, E_FAIL, false},
     {"NoParams", DISPID_TRIGGERFIRED, Params::Absent, nullptr, E_FAIL, false},
     {"NoArgumentArray", DISPID_TRIGGERFIRED, Params::NullArray, nullptr, E_FAIL, false},
     {"OneArgument", DISPID_TRIGGERFIRED, Params::Given,
      [] {
          EventArguments arguments;
-         arguments.String(u"t1");
+         arguments.String(OLESTR("t1"));
          return arguments;
      },
      E_FAIL, false},
     {"ThreeArguments", DISPID_TRIGGERFIRED, Params::Given,
      [] {
          EventArguments arguments;
-         arguments.String(kData).String(u"t1").String(u"extra");
+         arguments.String(kData).String(OLESTR("t1")).String(OLESTR("extra"));
          return arguments;
      },
      E_FAIL, false},
-    {"UnknownId", DISPID_TRIGGERFIRED, Params::Given, [] { return Fired(u"t2"); }, S_FALSE, false},
-    {"LookupIsCaseSensitive", DISPID_TRIGGERFIRED, Params::Given, [] { return Fired(u"T1"); },
-     S_FALSE, false},
-    {"EmptyAction", DISPID_TRIGGERFIRED, Params::Given, [] { return Fired(u"empty"); }, S_FALSE,
+    {"UnknownId", DISPID_TRIGGERFIRED, Params::Given, [] { return Fired(OLESTR("t2")); }, S_FALSE,
      false},
+    {"LookupIsCaseSensitive", DISPID_TRIGGERFIRED, Params::Given,
+     [] { return Fired(OLESTR("T1")); }, S_FALSE, false},
+    {"EmptyAction", DISPID_TRIGGERFIRED, Params::Given, [] { return Fired(OLESTR("empty")); },
+     S_FALSE, false},
     {"NumericIdReadsAsItsText", DISPID_TRIGGERFIRED, Params::Given,
      [] {
          EventArguments arguments;
@@ -111,9 +113,9 @@ const EventCase kEventCases[] = {
      },
      S_OK, true},
     {"DataThatDoesNotLoad", DISPID_TRIGGERFIRED, Params::Given,
-     [] { return EventArguments::TriggerFired(u"t1", u"not xml"); }, S_OK, false},
+     [] { return EventArguments::TriggerFired(OLESTR("t1"), OLESTR("not xml")); }, S_OK, false},
     {"NullData", DISPID_TRIGGERFIRED, Params::Given,
-     [] { return EventArguments::TriggerFired(u"t1", std::nullopt); }, S_OK, false},
+     [] { return EventArguments::TriggerFired(OLESTR("t1"), std::nullopt); }, S_OK, false},
 };
 
 class FiredEventTest : public FiredTriggerTest, public ::testing::WithParamInterface<EventCase> {};
@@ -191,7 +193,7 @@ TEST_P(DocumentFailureTest, EndsTheRunWithSuccessAndReleasesEverything) {
     } else {
         ConfigDocumentFactory::SetFaults(failure.creation, failure.faults);
     }
-    EventArguments arguments = Fired(u"t1");
+    EventArguments arguments = Fired(OLESTR("t1"));
 
     EXPECT_EQ(Invoke(DISPID_TRIGGERFIRED, arguments.params()), S_OK);
     EXPECT_TRUE(ActionManagerFake::Requests().empty());
@@ -203,23 +205,24 @@ INSTANTIATE_TEST_SUITE_P(Failures, DocumentFailureTest, ::testing::ValuesIn(kDoc
                          [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(FiredTriggerTest, ActionThatFailsStillGivesSuccess) {
-    ActionManagerFake::SetDoActionAnswer(E_FAIL,
-                                         u"<ActionResult><Result>false</Result></ActionResult>");
-    EventArguments arguments = Fired(u"t1");
+    ActionManagerFake::SetDoActionAnswer(
+        E_FAIL, OLESTR("<ActionResult><Result>false</Result></ActionResult>"));
+    EventArguments arguments = Fired(OLESTR("t1"));
     EXPECT_EQ(Invoke(DISPID_TRIGGERFIRED, arguments.params()), S_OK);
     EXPECT_EQ(ActionManagerFake::Requests().size(), 1u);
 }
 
 TEST_F(FiredTriggerTest, ActionWithoutAResultStringStillGivesSuccess) {
     ActionManagerFake::SetDoActionAnswer(S_OK, std::nullopt);
-    EventArguments arguments = Fired(u"t1");
+    EventArguments arguments = Fired(OLESTR("t1"));
     EXPECT_EQ(Invoke(DISPID_TRIGGERFIRED, arguments.params()), S_OK);
     EXPECT_EQ(ActionManagerFake::Requests().size(), 1u);
 }
 
 TEST_F(FiredTriggerTest, NonAsciiDataReachesTheActionUnchanged) {
     EventArguments arguments = EventArguments::TriggerFired(
-        u"t1", u"<TriggerData place=\"K\u00F6ln \u89E6\"><V>\U0001F600</V></TriggerData>");
+        OLESTR("t1"),
+        OLESTR("<TriggerData place=\"K\u00F6ln \u89E6\"><V>\U0001F600</V></TriggerData>"));
     EXPECT_EQ(Invoke(DISPID_TRIGGERFIRED, arguments.params()), S_OK);
     EXPECT_EQ(ActionManagerFake::Requests(),
               (std::vector<std::string>{
@@ -252,10 +255,10 @@ TEST_F(ReentrantActionTest, ActionMayRegisterAndUnregisterOnTheSameThread) {
         nested.push_back(
             fakes::RunRequest(R"(<R type="trigger" name="unregisteraction" id="t1"/>)").code);
         // A trigger firing from inside the action, as a chained action makes it.
-        nested.push_back(manager->RaiseTriggerFired(u"t2", kData));
+        nested.push_back(manager->RaiseTriggerFired(OLESTR("t2"), kData));
     });
 
-    EXPECT_EQ(manager->RaiseTriggerFired(u"t1", kData), S_OK);
+    EXPECT_EQ(manager->RaiseTriggerFired(OLESTR("t1"), kData), S_OK);
     EXPECT_EQ(nested, (std::vector<HRESULT>{S_OK, S_OK, S_OK}));
     EXPECT_EQ(depth, 2);
     EXPECT_EQ(TriggerBridge::Instance().actionTable().Ids(), (std::vector<std::string>{"t2"}));

@@ -18,12 +18,12 @@ class ThreadErrorTest : public testing::Test {
 using ReportedErrors = ThreadErrorTest;
 
 TEST_F(ReportedErrors, ReportErrorReturnsTheCodeAndLeavesTheDescriptionOnTheThread) {
-    EXPECT_EQ(ReportError(E_INVALIDARG, IID_IDispatch, u"bad argument"), E_INVALIDARG);
+    EXPECT_EQ(ReportError(E_INVALIDARG, IID_IDispatch, OLESTR("bad argument")), E_INVALIDARG);
     IErrorInfo* info = nullptr;
     ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
     BSTR description = nullptr;
     info->GetDescription(&description);
-    EXPECT_EQ(std::u16string(description), u"bad argument");
+    EXPECT_EQ(OleString(description), OLESTR("bad argument"));
     GUID source = GUID_NULL;
     info->GetGUID(&source);
     EXPECT_EQ(source, IID_IDispatch);
@@ -35,7 +35,7 @@ struct DescriptionCase {
     const char* name;
     bool supportsErrorInfo;
     bool forThisInterface;
-    std::u16string expected;
+    OleString expected;
 };
 
 void PrintTo(const DescriptionCase& c, std::ostream* os) {
@@ -50,7 +50,7 @@ TEST_P(ThrowIfFailedDescription, ComesFromTheThreadOnlyWhenTheObjectOffersIt) {
     CountingObject object;
     object.supportsErrorInfo = c.supportsErrorInfo;
     object.errorInfoFor = c.forThisInterface ? IID_ISupportErrorInfo : IID_IDispatch;
-    ReportError(E_FAIL, IID_IDispatch, u"the reason");
+    ReportError(E_FAIL, IID_IDispatch, OLESTR("the reason"));
     try {
         ThrowIfFailed(E_ACCESSDENIED, static_cast<ISupportErrorInfo*>(&object));
         FAIL() << "no exception";
@@ -64,9 +64,9 @@ TEST_P(ThrowIfFailedDescription, ComesFromTheThreadOnlyWhenTheObjectOffersIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Objects, ThrowIfFailedDescription,
-    testing::Values(DescriptionCase{"Offers", true, true, u"the reason"},
-                    DescriptionCase{"OffersForAnotherInterface", true, false, u""},
-                    DescriptionCase{"HasNoErrorInfoSupport", false, false, u""}),
+    testing::Values(DescriptionCase{"Offers", true, true, OLESTR("the reason")},
+                    DescriptionCase{"OffersForAnotherInterface", true, false, OLESTR("")},
+                    DescriptionCase{"HasNoErrorInfoSupport", false, false, OLESTR("")}),
     [](const testing::TestParamInfo<DescriptionCase>& param) {
         return std::string(param.param.name);
     });

@@ -8,10 +8,8 @@
 
 namespace {
 
-using namespace std::string_literals;
-
 TEST(BstrHolder, CopyKeepsEveryCharacterIncludingZeros) {
-    const std::u16string text = u"a\0b"s;
+    const OleString text(OLESTR("a\0b"), 3);
     const Bstr copy = Bstr::Copy(text);
     EXPECT_EQ(copy.length(), 3u);
     EXPECT_EQ(copy.view(), text);
@@ -25,13 +23,13 @@ TEST(BstrHolder, EmptyHolderIsAnEmptyView) {
 }
 
 TEST(BstrHolder, PutFreesTheOldStringAndMovesTransferOwnership) {
-    Bstr first = Bstr::Copy(u"first");
-    *first.put() = SysAllocString(u"second");  // the leak checker catches a lost "first"
-    EXPECT_EQ(first.view(), u"second");
+    Bstr first = Bstr::Copy(OLESTR("first"));
+    *first.put() = SysAllocString(OLESTR("second"));  // the leak checker catches a lost "first"
+    EXPECT_EQ(first.view(), OLESTR("second"));
 
     Bstr moved = std::move(first);
     EXPECT_FALSE(first);
-    EXPECT_EQ(moved.view(), u"second");
+    EXPECT_EQ(moved.view(), OLESTR("second"));
 
     BSTR raw = moved.detach();
     EXPECT_FALSE(moved);

@@ -119,7 +119,9 @@ const CommandCase kCommands[] = {
     {"Fire",
      R"(<R type="trigger" name="fire"><TriggerData sensor="door"><Open at="7">a &lt; b</Open>)"
      R"(</TriggerData></R>)",
-     [](FakeTriggerManager& manager) { manager.SetFireReply(u"<Fired><Id>door</Id></Fired>"); },
+     [](FakeTriggerManager& manager) {
+         manager.SetFireReply(OLESTR("<Fired><Id>door</Id></Fired>"));
+     },
      S_OK,
      "<ActionResult><Result>&lt;Fired&gt;&lt;Id&gt;door&lt;/Id&gt;&lt;/Fired&gt;</Result>"
      "</ActionResult>",
@@ -128,7 +130,7 @@ const CommandCase kCommands[] = {
      {}},
     {"FireWithoutTriggerData",
      R"(<R type="trigger" name="fire"><Other/></R>)",
-     [](FakeTriggerManager& manager) { manager.SetFireReply(u"a & b"); },
+     [](FakeTriggerManager& manager) { manager.SetFireReply(OLESTR("a & b")); },
      S_OK,
      "<ActionResult><Result>a &amp; b</Result></ActionResult>",
      {R"(Fire(<?xml version="1.0"?> ))"},
@@ -142,7 +144,7 @@ const CommandCase kCommands[] = {
      {}},
     {"FireWithAnEmptyReply",
      R"(<R type="trigger" name="fire"><TriggerData/></R>)",
-     [](FakeTriggerManager& manager) { manager.SetFireReply(u""); },
+     [](FakeTriggerManager& manager) { manager.SetFireReply(OLESTR("")); },
      S_FALSE,
      std::string(kEmptyResult),
      {R"(Fire(<?xml version="1.0"?> <TriggerData/>))"},
@@ -189,7 +191,8 @@ TEST_F(CommandsTest, RegisteredActionRunsWhenTheTriggerFires) {
                          "<Action type=\"host\" name=\"log\" note=\"\xE2\x82\xAC\"/></R>")
                   .code,
               S_OK);
-    EXPECT_EQ(manager_->RaiseTriggerFired(u"\u95E8", u"<TriggerData v=\"\u00FC\"/>"), S_OK);
+    EXPECT_EQ(manager_->RaiseTriggerFired(OLESTR("\u95E8"), OLESTR("<TriggerData v=\"\u00FC\"/>")),
+              S_OK);
     EXPECT_EQ(fakes::ActionManagerFake::Requests(),
               (std::vector<std::string>{"<Action type=\"host\" name=\"log\" note=\"\xE2\x82\xAC\">"
                                         "<TriggerData v=\"\xC3\xBC\"/></Action>"}));

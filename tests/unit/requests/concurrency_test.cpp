@@ -62,9 +62,8 @@ TEST_F(ConcurrencyTest, RegistrationsRaceWithFiredTriggers) {
         readers.emplace_back([&, reader] {
             for (int j = 0; j < kFiresPerReader && inTime(); ++j) {
                 const int n = reader * kFiresPerReader + j;
-                const std::u16string id = ToUtf16(Id(n));
-                const std::u16string data =
-                    ToUtf16("<TriggerData n=\"" + std::to_string(n) + "\"/>");
+                const OleString id = ToUtf16(Id(n));
+                const OleString data = ToUtf16("<TriggerData n=\"" + std::to_string(n) + "\"/>");
                 const HRESULT fired = manager_->RaiseTriggerFired(id, data);
                 if (fired == S_OK) {
                     ++actionsFound;
