@@ -1,5 +1,13 @@
 # Flags every target of the project shares: warnings, sanitizers, visibility.
 
+# Names the sources that differ by platform (file_linux.cpp, file_windows.cpp): link seams, so
+# that no preprocessor switch outside platform/ chooses between them.
+if(WIN32)
+    set(TB_TARGET_SYSTEM windows)
+else()
+    set(TB_TARGET_SYSTEM linux)
+endif()
+
 set(TB_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wold-style-cast
     -Wcast-align -Wunused -Woverloaded-virtual -Wconversion -Wsign-conversion
     -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)

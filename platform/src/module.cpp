@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "utf8.h"
 
 namespace {
 
@@ -84,6 +85,52 @@ HMODULE AddressOf(void* handle) {
     return reinterpret_cast<HMODULE>(map->l_ld);
 }
 
+DWORD Fail(DWORD error) {
+    SetLastError(error);
+    return 0;
+}
+
+// The path of `module` (null: the program) into `name`; a Win32 error code when there is none.
+DWORD ModuleName(HMODULE module, std::string& name) noexcept {
+    try {
+        name = module == nullptr ? ProgramPath() : PathOfAddress(module);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return name.empty() ? ERROR_MOD_NOT_FOUND : ERROR_SUCCESS;
+}
+
+// The UTF-16 form of a path, whose bytes are UTF-8 as this system's file names are.
+DWORD WideName(const std::string& name, std::u16string& wide) noexcept {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
+    const platform_detail::Conversion counted =
+        platform_detail::Utf8ToUtf16(bytes, name.size(), nullptr, 0, false);
+    try {
+        wide.assign(counted.produced, u'\0');
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    platform_detail::Utf8ToUtf16(bytes, name.size(), wide.data(), wide.size(), false);
+    return ERROR_SUCCESS;
+}
+
+// Too small a buffer gets as much as fits, still terminated, and the full size as result.
+template <class Char>
+DWORD CopyName(const std::basic_string<Char>& name, Char* path, DWORD size) {
+    if (size == 0) {
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    if (name.size() >= size) {
+        std::memcpy(path, name.data(), (size - 1) * sizeof(Char));
+        path[size - 1] = Char{0};
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    std::memcpy(path, name.c_str(), (name.size() + 1) * sizeof(Char));
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(name.size());
+}
+
 }  // namespace
 
 extern "C" {
@@ -94,30 +141,22 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR path, DWORD size) {
         return 0;
     }
     std::string name;
-    try {
-        name = module == nullptr ? ProgramPath() : PathOfAddress(module);
-    } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    const DWORD error = ModuleName(module, name);
+    return error != ERROR_SUCCESS ? Fail(error) : CopyName(name, path, size);
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size) {
+    if (path == nullptr && size != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (name.empty()) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return 0;
+    std::string name;
+    DWORD error = ModuleName(module, name);
+    std::u16string wide;
+    if (error == ERROR_SUCCESS) {
+        error = WideName(name, wide);
     }
-    if (size == 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    // Too small a buffer gets as much as fits, still terminated, and the full size as result.
-    if (name.size() >= size) {
-        std::memcpy(path, name.data(), size - 1);
-        path[size - 1] = '\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return size;
-    }
-    std::memcpy(path, name.c_str(), name.size() + 1);
-    SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(name.size());
+    return error != ERROR_SUCCESS ? Fail(error) : CopyName(wide, path, size);
 }
 
 HMODULE LoadLibraryA(LPCSTR path) {

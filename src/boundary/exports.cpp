@@ -19,12 +19,14 @@ constexpr std::array<const char*, 6> kActions = {"registeraction", "unregisterac
                                                  "fire",           "suspend",          "resume"};
 
 void AnnounceActions() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(ModuleHandle(), path, MAX_PATH);
+    // The path is read with the wide call: narrow text here is UTF-8, the system's narrow file
+    // names are in its ANSI code page, and the wide form loses nothing either way.
+    WCHAR path[MAX_PATH] = {};
+    GetModuleFileNameW(ModuleHandle(), path, MAX_PATH);
     for (const char* action : kActions) {
         WideText category = WideText::FromNarrow("trigger");
         WideText name = WideText::FromNarrow(action);
-        WideText modulePath = WideText::FromNarrow(path);
+        WideText modulePath = WideText::FromWide(path);
         WideText entry = WideText::FromNarrow("RunAction");
         // A refused registration leaves the others standing; nothing is retried.
         AddAction(category.wide(), name.wide(), modulePath.wide(), entry.wide(), 1);

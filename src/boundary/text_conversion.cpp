@@ -28,49 +28,17 @@ int CheckedCount(std::size_t count) {
     return static_cast<int>(count);
 }
 
-// The most narrow bytes one UTF-16 unit can need in the current ANSI code page: two for single-
-// and double-byte code pages, three under UTF-8 (a surrogate pair needs four for two units).
-std::size_t MaxBytesPerUnit() {
-    return GetACP() == CP_UTF8 ? 3 : 2;
-}
-
-UINT DecideCodePage();
-UINT ThreadCodePage() {
-    return CP_THREAD_ACP;
-}
-
-UINT ThreadLocaleCodePage() {
-    char digits[7] = {};
-    if (GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits) ==
-        0) {
-        return GetACP();
-    }
-    UINT codePage = 0;
-    for (const char* p = digits; *p >= '0' && *p <= '9'; ++p) {
-        codePage = codePage * 10 + static_cast<UINT>(*p - '0');
-    }
-    return codePage != 0 ? codePage : GetACP();
-}
-
-using CodePageChoice = UINT (*)();
-CodePageChoice codePageChoice = DecideCodePage;
-
-// Replaces itself by the choice it makes, so later calls go straight to that choice.
-UINT DecideCodePage() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    const bool modernNt = GetVersionExA(&version) != FALSE &&
-                          version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-                          version.dwMajorVersion >= 5;
-    CodePageChoice chosen = modernNt ? ThreadCodePage : ThreadLocaleCodePage;
-    __atomic_store_n(&codePageChoice, chosen, __ATOMIC_RELEASE);
-    return chosen();
-}
+// Narrow text is UTF-8 whatever the system's ANSI code page: under a real one (1252, 932) a
+// character outside it would turn into '?' or a look-alike and never come back, merging ids that
+// differ only there. One UTF-16 unit needs at most three UTF-8 bytes (a surrogate pair, two
+// units, needs four).
+constexpr UINT kNarrowCodePage = CP_UTF8;
+constexpr std::size_t kMaxBytesPerUnit = 3;
 
 }  // namespace
 
 UINT ConversionCodePage() {
-    return __atomic_load_n(&codePageChoice, __ATOMIC_ACQUIRE)();
+    return kNarrowCodePage;
 }
 
 BSTR NarrowToWide(const char* text) {
@@ -78,7 +46,7 @@ BSTR NarrowToWide(const char* text) {
         return nullptr;
     }
     const int bytes = CheckedCount(std::strlen(text) + 1);
-    const int count = MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0);
+    const int count = MultiByteToWideChar(kNarrowCodePage, 0, text, bytes, nullptr, 0);
     if (count == 0) {
         ThrowLastError();
     }
@@ -90,7 +58,7 @@ BSTR NarrowToWide(const char* text) {
     if (!result) {
         ThrowComError(E_OUTOFMEMORY);
     }
-    if (MultiByteToWideChar(CP_ACP, 0, text, bytes, result.get(), count) == 0) {
+    if (MultiByteToWideChar(kNarrowCodePage, 0, text, bytes, result.get(), count) == 0) {
         ThrowLastError();
     }
     return result.release();
@@ -101,7 +69,8 @@ NarrowBuffer WideToNarrow(const OLECHAR* wide) {
         return nullptr;
     }
     const int units = CheckedCount(WideLength(wide) + 1);
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(kNarrowCodePage, 0, wide, units, nullptr, 0, nullptr, nullptr);
     if (bytes == 0) {
         ThrowLastError();
     }
@@ -110,7 +79,8 @@ NarrowBuffer WideToNarrow(const OLECHAR* wide) {
     if (!narrow) {
         ThrowComError(E_OUTOFMEMORY);
     }
-    if (WideCharToMultiByte(CP_ACP, 0, wide, units, narrow.get(), bytes, nullptr, nullptr) == 0) {
+    if (WideCharToMultiByte(kNarrowCodePage, 0, wide, units, narrow.get(), bytes, nullptr,
+                            nullptr) == 0) {
         ThrowLastError();
     }
     return narrow;
@@ -142,12 +112,12 @@ std::string WideToNarrowBounded(const OLECHAR* wide) {
     if (units == 0) {
         return result;
     }
-    const std::size_t size = MaxBytesPerUnit() * units + 1;
+    const std::size_t size = kMaxBytesPerUnit * units + 1;
     if (size > static_cast<std::size_t>(INT32_MAX)) {
         return result;
     }
     const std::unique_ptr<char[]> buffer(new char[size]);
-    const int written = WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer.get(),
+    const int written = WideCharToMultiByte(kNarrowCodePage, 0, wide, -1, buffer.get(),
                                             static_cast<int>(size), nullptr, nullptr);
     buffer[size - 1] = '\0';
     if (written != 0) {

@@ -1,5 +1,6 @@
-// Text crossing the module's boundaries: wide strings (BSTR) outside, narrow strings (bytes in
-// the ANSI code page) inside. Each conversion has its own code page and its own way of failing.
+// Text crossing the module's boundaries: wide strings (BSTR) outside, narrow strings inside.
+// Narrow text is UTF-8 on every platform, so nothing is lost whatever the system's ANSI code page;
+// each conversion keeps its own way of failing.
 #pragma once
 
 #include <memory>
@@ -10,22 +11,22 @@
 // Narrow text with an owner; null means no text.
 using NarrowBuffer = std::unique_ptr<char[]>;
 
-// Narrow text to a new BSTR in the system ANSI code page. Null gives null; a failed conversion
-// raises ComError with the last-error code, a failed allocation ComError(E_OUTOFMEMORY).
+// Narrow text to a new BSTR. Null gives null; a failed conversion raises ComError with the
+// last-error code, a failed allocation ComError(E_OUTOFMEMORY).
 BSTR NarrowToWide(const char* text);
 
-// Wide text, up to its first zero character, to new narrow bytes of exact size in the system
-// ANSI code page. Null gives null; failures raise ComError as NarrowToWide does.
+// Wide text, up to its first zero character, to new narrow bytes of exact size. Null gives null;
+// failures raise ComError as NarrowToWide does.
 NarrowBuffer WideToNarrow(const OLECHAR* wide);
 
-// Narrow text to a new BSTR in the calling thread's ANSI code page; null on any failure.
+// Narrow text to a new BSTR in ConversionCodePage(); null on any failure.
 BSTR NarrowToWideThreadCp(const char* text);
 
-// Wide text to narrow text in the system ANSI code page, through one buffer sized for the code
-// page's longest character; empty on any failure, std::bad_alloc only when memory runs out.
+// Wide text to narrow text through one buffer sized for the longest narrow form of every unit;
+// empty on any failure, std::bad_alloc only when memory runs out.
 std::string WideToNarrowBounded(const OLECHAR* wide);
 
-// The code page NarrowToWideThreadCp converts with, decided once per process.
+// The code page NarrowToWideThreadCp converts with: UTF-8, as every narrow text is.
 UINT ConversionCodePage();
 
 // The holder of one wide string crossing a boundary, with its narrow view made at most once.

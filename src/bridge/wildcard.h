@@ -1,5 +1,5 @@
 // Trigger-id patterns: '*' any run of characters, '?' exactly one character, anchored at both
-// ends. Characters are those of the ANSI code page; ASCII letters match either case.
+// ends. Characters are whole UTF-8 sequences; ASCII letters match either case.
 #pragma once
 
 // False when either is null. Time grows with pattern length times text length, never faster.

@@ -8,6 +8,7 @@
 
 #include "boundary/exports.h"
 #include "bridge/trigger_bridge.h"
+#include "companions/utf.h"
 #include "fakes/fake_action_manager.h"
 #include "fakes/module_fixture.h"
 #include "fakes/trigger_manager_factory.h"
@@ -39,10 +40,12 @@ TEST_F(RegisterActionsTest, AnnouncesTheSixActionsInOrderWithThisModulesPath) {
         EXPECT_EQ(added[i].modulePath, added[0].modulePath);
     }
     // Linked statically into this test, the module's file is this program.
-    const std::filesystem::path path = added[0].modulePath;
+    const std::filesystem::path path(ToUtf16(added[0].modulePath));
     EXPECT_TRUE(path.is_absolute()) << path;
     ASSERT_TRUE(std::filesystem::exists(path)) << path;
-    EXPECT_TRUE(std::filesystem::equivalent(path, "/proc/self/exe")) << path;
+    WCHAR program[MAX_PATH] = {};
+    ASSERT_NE(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+    EXPECT_TRUE(std::filesystem::equivalent(path, std::filesystem::path(program))) << path;
 }
 
 // Start and stop sequences: each step, its result, and the AddAction calls made so far.

@@ -8,6 +8,7 @@
 #include "bridge/trigger_bridge.h"
 #include "companions/bstr.h"
 #include "companions/utf.h"
+#include "fakes/ansi_code_page.h"
 #include "fakes/config_document_factory.h"
 #include "fakes/module_fixture.h"
 #include "fakes/run_request.h"
@@ -98,9 +99,9 @@ TEST_F(RunActionTest, NullRequestGivesTheFalseDocument) {
 TEST_F(RunActionTest, ErrorGivesItsCodeAndNullsAFilledSlot) {
     ComPtr<FakeTriggerManager> manager = Connect();
     manager->Fail(ManagerCall::Fire, kManagerError);
-    const Bstr request = Bstr::Copy(u"<R type=\"trigger\" name=\"fire\"><TriggerData/></R>");
+    const Bstr request = Bstr::Copy(OLESTR("<R type=\"trigger\" name=\"fire\"><TriggerData/></R>"));
     // The slot holds a string the caller still owns; the module must neither free nor keep it.
-    const Bstr callersString = Bstr::Copy(u"stale");
+    const Bstr callersString = Bstr::Copy(OLESTR("stale"));
     BSTR slot = callersString.get();
 
     EXPECT_EQ(RunAction(request.get(), &slot), kManagerError);
@@ -116,29 +117,22 @@ TEST_F(RunActionTest, EmptyResultTextGivesAnEmptyStringNotNull) {
     EXPECT_EQ(outcome.result, std::optional<std::string>(""));
 }
 
-class RunActionWindows1252Test : public RunActionTest {
-  protected:
-    void SetUp() override {
-        RunActionTest::SetUp();
-        ASSERT_TRUE(PlatformSetAnsiCodePage(CP_WINDOWS_1252));
+TEST_F(RunActionTest, RequestCharactersOutsideTheAnsiCodePageReachTheParserUnchanged) {
+    for (const UINT codePage : fakes::AnsiCodePages()) {
+        SCOPED_TRACE(codePage);
+        const fakes::AnsiCodePageScope scope(codePage);
+        ComPtr<FakeTriggerManager> manager = Connect();
+        const Bstr request = Bstr::Copy(OLESTR(
+            "<R type=\"trigger\" name=\"registeraction\" id=\"\u03A9-\u00E9\"><Action/></R>"));
+        Bstr result;
+        EXPECT_EQ(RunAction(request.get(), result.put()), S_OK);
+        EXPECT_EQ(manager->FirstArguments(ManagerCall::AddTrigger),
+                  (std::vector<std::string>{"\xCE\xA9-\xC3\xA9"}));
+        EXPECT_EQ(TriggerBridge::Instance().actionTable().Ids(),
+                  (std::vector<std::string>{"\xCE\xA9-\xC3\xA9"}));
+        EXPECT_EQ(result.view(), OLESTR("<ActionResult><Result>true</Result></ActionResult>"));
+        EXPECT_EQ(StopHandler(), S_OK);
     }
-    void TearDown() override {
-        EXPECT_TRUE(PlatformSetAnsiCodePage(CP_UTF8));
-        RunActionTest::TearDown();
-    }
-};
-
-TEST_F(RunActionWindows1252Test, RequestCharacterOutsideTheCodePageReachesTheParserAsDefault) {
-    ComPtr<FakeTriggerManager> manager = Connect();
-    const Bstr request = Bstr::Copy(
-        u"<R type=\"trigger\" name=\"registeraction\" id=\"\u03A9-\u00E9\"><Action/></R>");
-    Bstr result;
-    EXPECT_EQ(RunAction(request.get(), result.put()), S_OK);
-    // The Greek letter is lost on the way in; the code page's own letter survives both ways.
-    EXPECT_EQ(manager->FirstArguments(ManagerCall::AddTrigger),
-              (std::vector<std::string>{"?-\xC3\xA9"}));
-    EXPECT_EQ(TriggerBridge::Instance().actionTable().Ids(), (std::vector<std::string>{"?-\xE9"}));
-    EXPECT_EQ(result.view(), u"<ActionResult><Result>true</Result></ActionResult>");
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // MatchWildcard over UTF-8 ids: '*' any run, '?' one character (however many bytes), anchored
-// at both ends, ASCII letters in either case.
+// at both ends, ASCII letters in either case; the same under every ANSI code page.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "bridge/wildcard.h"
+#include "fakes/ansi_code_page.h"
 
 namespace {
 
@@ -56,6 +57,24 @@ const MatchCase kMatchCases[] = {
      true},
     {"t\xC3\xA9*", "t\xC3\xA9st", true},
     {"*\xE2\x82\xAC", "price \xE2\x82\xAC", true},
+    {"\xE8\xA7\xA6?\xF0\x9F\x98\x80", "\xE8\xA7\xA6\xE5\x8F\x91\xF0\x9F\x98\x80", true},
+    {"*?", "\xF0\x9F\x98\x80", true},
+    {"??", "\xF0\x9F\x98\x80", false},
+    // Only ASCII letters fold: an accented capital is another character.
+    {"\xC3\xA9", "\xC3\x89", false},
+    // A cut sequence is one character, and a stray byte is one; neither swallows the next.
+    {"?b",
+     "\xE2\x82"
+     "b",
+     true},
+    {"a?c",
+     "a\xFF"
+     "c",
+     true},
+    {"?",
+     "\xE2\x82"
+     "b",
+     false},
     // In the text '*' and '?' are ordinary characters.
     {"x*y", "x*y", true},
     {"a?", "a?", true},
@@ -67,8 +86,12 @@ const MatchCase kMatchCases[] = {
 class MatchWildcardTest : public ::testing::TestWithParam<MatchCase> {};
 
 TEST_P(MatchWildcardTest, DecidesTheMatch) {
-    EXPECT_EQ(MatchWildcard(GetParam().pattern, GetParam().text), GetParam().matches)
-        << "pattern '" << GetParam().pattern << "' text '" << GetParam().text << "'";
+    for (const UINT codePage : fakes::AnsiCodePages()) {
+        const fakes::AnsiCodePageScope scope(codePage);
+        EXPECT_EQ(MatchWildcard(GetParam().pattern, GetParam().text), GetParam().matches)
+            << "pattern '" << GetParam().pattern << "' text '" << GetParam().text << "' code page "
+            << codePage;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MatchWildcardTest, ::testing::ValuesIn(kMatchCases));

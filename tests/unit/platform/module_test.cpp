@@ -52,11 +52,30 @@ TEST(ModuleFileName, TooSmallABufferIsTruncatedAndTerminated) {
     EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
 }
 
+TEST(ModuleFileName, WideCallGivesTheSameNameAndTruncatesAlike) {
+    for (HMODULE module : {HMODULE{}, PlatformLibrary()}) {
+        const std::string narrow = NameOf(module);
+        char16_t wide[4096];
+        const DWORD length = GetModuleFileNameW(module, wide, 4096);
+        ASSERT_EQ(length, narrow.size());
+        // The build's paths are ASCII, where both forms spell each character alike.
+        EXPECT_EQ(std::u16string(wide, length), std::u16string(narrow.begin(), narrow.end()));
+        char16_t cut[6] = {u'#', u'#', u'#', u'#', u'#', u'#'};
+        EXPECT_EQ(GetModuleFileNameW(module, cut, 5), 5u);
+        EXPECT_EQ(std::u16string(cut, 6),
+                  std::u16string(narrow.begin(), narrow.begin() + 4) + u'\0' + u'#');
+    }
+}
+
 TEST(ModuleFileName, AnAddressOutsideEveryModuleIsNotFound) {
     const auto heap = std::make_unique<int>(0);
     char path[64] = "unset";
     SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(GetModuleFileNameA(reinterpret_cast<HMODULE>(heap.get()), path, sizeof path), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    char16_t wide[64] = u"unset";
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(GetModuleFileNameW(reinterpret_cast<HMODULE>(heap.get()), wide, 64), 0u);
     EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
 }
 

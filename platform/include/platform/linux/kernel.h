@@ -63,6 +63,7 @@ TB_PLATFORM_API BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section);
 
 // A module handle is any address inside the module; null names the main program.
 TB_PLATFORM_API DWORD GetModuleFileNameA(HMODULE module, LPSTR path, DWORD size);
+TB_PLATFORM_API DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size);
 TB_PLATFORM_API HMODULE LoadLibraryA(LPCSTR path);
 TB_PLATFORM_API FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 TB_PLATFORM_API BOOL FreeLibrary(HMODULE module);
