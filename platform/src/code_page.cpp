@@ -145,8 +145,9 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount,
     const auto replacement =
         static_cast<unsigned char>(defaultChar != nullptr ? *defaultChar : '?');
     bool usedDefault = false;
-    const Conversion conversion =
-        platform_detail::Utf16ToCp1252(wide, count, output, capacity, replacement, usedDefault);
+    const bool bestFit = (flags & WC_NO_BEST_FIT_CHARS) == 0;
+    const Conversion conversion = platform_detail::Utf16ToCp1252(wide, count, output, capacity,
+                                                                 bestFit, replacement, usedDefault);
     if (usedDefaultChar != nullptr && conversion.status == ConversionStatus::Done) {
         *usedDefaultChar = usedDefault ? TRUE : FALSE;
     }

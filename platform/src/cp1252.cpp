@@ -1,5 +1,6 @@
 #include "cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace platform_detail {
@@ -12,6 +13,24 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98
 };
+
+struct BestFit {
+    char16_t character;
+    unsigned char byte;
+};
+
+// Taken from the real platform once (tools/cp1252_best_fit), so the answers are its own.
+constexpr BestFit kBestFits[] = {
+#include "cp1252_best_fit.inc"
+};
+
+// The byte Windows best-fits a character to, or -1 when it has none.
+int BestFitOf(char16_t unit) {
+    const auto found = std::lower_bound(
+        std::begin(kBestFits), std::end(kBestFits), unit,
+        [](const BestFit& entry, char16_t character) { return entry.character < character; });
+    return found != std::end(kBestFits) && found->character == unit ? found->byte : -1;
+}
 
 char16_t CharacterOf(unsigned char byte) {
     return byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80u] : char16_t{byte};
@@ -47,13 +66,17 @@ Conversion Cp1252ToUtf16(const unsigned char* text, std::size_t count, char16_t*
 }
 
 Conversion Utf16ToCp1252(const char16_t* text, std::size_t count, unsigned char* output,
-                         std::size_t capacity, unsigned char defaultChar, bool& usedDefault) {
+                         std::size_t capacity, bool bestFit, unsigned char defaultChar,
+                         bool& usedDefault) {
     usedDefault = false;
     if (output != nullptr && capacity < count) {
         return {ConversionStatus::TooSmall, 0};
     }
     for (std::size_t i = 0; i < count; ++i) {
-        const int byte = ByteOf(text[i]);
+        int byte = ByteOf(text[i]);
+        if (byte < 0 && bestFit) {
+            byte = BestFitOf(text[i]);
+        }
         if (byte < 0) {
             usedDefault = true;
         }

@@ -12,8 +12,10 @@ namespace platform_detail {
 Conversion Cp1252ToUtf16(const unsigned char* text, std::size_t count, char16_t* output,
                          std::size_t capacity);
 
-// A character 1252 cannot hold becomes `defaultChar`, and `usedDefault` is set.
+// A character 1252 cannot hold becomes its best fit, as Windows chooses it (U+0100 'A', U+2212
+// '-'), when `bestFit` is set and it has one; else `defaultChar`, and `usedDefault` is set.
 Conversion Utf16ToCp1252(const char16_t* text, std::size_t count, unsigned char* output,
-                         std::size_t capacity, unsigned char defaultChar, bool& usedDefault);
+                         std::size_t capacity, bool bestFit, unsigned char defaultChar,
+                         bool& usedDefault);
 
 }  // namespace platform_detail

@@ -81,10 +81,18 @@ std::string Decimal(T value) {
     return std::string(buffer.data(), end);
 }
 
-// The shortest text that reads back as the same value, with the exponent mark in capitals.
-template <class T>
-std::string RealText(T value) {
-    std::string text = Decimal(value);
+// A real number as OLE automation writes it: `digits` significant digits (15 for a double, 7 for
+// a float), trailing zeros dropped, an exponent from 1E+15 or below 1E-04 up (100000 is
+// "100000", 0.1 + 0.2 is "0.3", 1e21 is "1E+21"), and no negative zero.
+std::string RealText(DOUBLE value, int digits) {
+    if (value == 0) {
+        return "0";
+    }
+    std::array<char, 48> buffer{};
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   std::chars_format::general, digits)
+                         .ptr;
+    std::string text(buffer.data(), end);
     for (char& c : text) {
         if (c == 'e') {
             c = 'E';
@@ -95,7 +103,7 @@ std::string RealText(T value) {
 
 std::string NumberText(const VARIANTARG& value, const Number& number) {
     if (value.vt == VT_R4) {
-        return RealText(value.fltVal);
+        return RealText(static_cast<DOUBLE>(value.fltVal), 7);
     }
     switch (number.kind) {
         case Number::Kind::Signed:
@@ -103,7 +111,7 @@ std::string NumberText(const VARIANTARG& value, const Number& number) {
         case Number::Kind::Unsigned:
             return Decimal(number.natural);
         case Number::Kind::Real:
-            return RealText(number.real);
+            return RealText(number.real, 15);
     }
     return {};
 }

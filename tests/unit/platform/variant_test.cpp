@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         ToText{"FalseWithoutFlags", Bool(false), 0, u"0"},
         ToText{"TrueAlphabetic", Bool(true), VARIANT_ALPHABOOL, u"True"},
         ToText{"FalseAlphabetic", Bool(false), VARIANT_ALPHABOOL, u"False"},
-        ToText{"R8Fraction", R8(1.5), 0, u"1.5"}, ToText{"R8ShortestRoundTrip", R8(0.1), 0, u"0.1"},
+        ToText{"R8Fraction", R8(1.5), 0, u"1.5"}, ToText{"R8Tenth", R8(0.1), 0, u"0.1"},
         ToText{"R8Whole", R8(100.0), 0, u"100"}, ToText{"R8Negative", R8(-2.25), 0, u"-2.25"},
         ToText{"R8Large", R8(1e20), 0, u"1E+20"}, ToText{"Empty", Make(VT_EMPTY), 0, u""},
         ToText{"I1", Scalar(VT_I1, 0xFB), 0, u"-5"}, ToText{"UI1", Scalar(VT_UI1, 0xFF), 0, u"255"},

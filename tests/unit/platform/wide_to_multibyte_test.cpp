@@ -74,7 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
         ToNarrow{"AnsiPageIsUtf8ByDefault", CP_ACP, u"\u00E9", -1, "\xC3\xA9\0"s},
         ToNarrow{"Windows1252KnownCharacters", CP_WINDOWS_1252, u"\u20AC\u00E9\u0178", kWhole,
                  "\x80\xE9\x9F"},
-        ToNarrow{"Windows1252Unmappable", CP_WINDOWS_1252, u"a\u0100\u4E2D\x0080", kWhole, "a???"}),
+        // A best fit where Windows has one, the default character where it has none.
+        ToNarrow{"Windows1252BestFitOrDefault", CP_WINDOWS_1252, u"a\u0100\u4E2D\x0080", kWhole,
+                 "aA??"}),
     [](const testing::TestParamInfo<ToNarrow>& param) { return std::string(param.param.name); });
 
 TEST(WideToMultiByteStrict, UnpairedSurrogateFailsTheCall) {

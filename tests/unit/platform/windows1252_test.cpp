@@ -52,7 +52,7 @@ TEST_F(Windows1252, MapsTheHighControlRangeAsWindowsDoes) {
     }
 }
 
-TEST_F(Windows1252, UnmappableCharactersBecomeTheDefaultCharacterAndSaySo) {
+TEST_F(Windows1252, UnmappableCharactersBecomeABestFitOrTheDefaultCharacter) {
     struct Case {
         std::u16string input;
         const char* defaultChar;
@@ -61,8 +61,11 @@ TEST_F(Windows1252, UnmappableCharactersBecomeTheDefaultCharacterAndSaySo) {
     };
     const Case cases[] = {
         {u"plain", nullptr, "plain", FALSE},
-        {u"\u0100x", nullptr, "?x", TRUE},
-        {u"\u0100x", "*", "*x", TRUE},
+        // A best fit is no use of the default character.
+        {u"\u0100x", nullptr, "Ax", FALSE},
+        {u"\u0100x", "*", "Ax", FALSE},
+        {u"\u89E6x", nullptr, "?x", TRUE},
+        {u"\u89E6x", "*", "*x", TRUE},
         {u"\u0080", nullptr, "?", TRUE},  // a C1 control that 1252 spells differently
         {u"\xD83D\xDE00", nullptr, "??", TRUE},
     };
