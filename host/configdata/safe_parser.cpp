@@ -7,6 +7,7 @@
 
 #include "configdata/libxml_setup.h"
 #include "configdata/markup_scan.h"
+#include "configdata/thread_owned.h"
 #include "configdata/utf_text.h"
 
 namespace configdata {
@@ -38,7 +39,8 @@ void RefuseDocumentType(void* context, const xmlChar*, const xmlChar*, const xml
 constexpr int kMaxRememberedNames = 4096;
 
 xmlParserCtxt* ThreadParser() {
-    thread_local std::unique_ptr<xmlParserCtxt, ParserContextDeleter> parser;
+    std::unique_ptr<xmlParserCtxt, ParserContextDeleter>& parser =
+        ThreadOwned<std::unique_ptr<xmlParserCtxt, ParserContextDeleter>>();
     if (parser && xmlDictSize(parser->dict) > kMaxRememberedNames) {
         parser.reset();
     }

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "configdata/libxml_setup.h"
+#include "configdata/thread_owned.h"
 #include "configdata/utf_text.h"
 #include "configdata/xpath_rewrite.h"
 #include "configdata/xpath_work.h"
@@ -233,8 +234,7 @@ class ThreadCompiler {
 };
 
 ThreadCompiler& ThisThreadsCompiler() {
-    thread_local ThreadCompiler compiler;
-    return compiler;
+    return ThreadOwned<ThreadCompiler>();
 }
 
 }  // namespace
