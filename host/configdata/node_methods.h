@@ -9,7 +9,7 @@ namespace configdata {
 
 // Also ISupportErrorInfo, so that callers read the descriptions the methods leave behind.
 template <class Interface>
-class NodeMethods : public DispatchStub<Interface>,
+class NodeMethods : public DispatchStub<XmlDomSlots<Interface>>,
                     public IDomNodeAccess,
                     public ISupportErrorInfo {
   public:

@@ -1,6 +1,8 @@
 #include "fakes/config_document_factory.h"
 
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 #include <cstring>
 #include <map>
@@ -33,15 +35,22 @@ FactoryState& State() {
     return state;
 }
 
-// The real factory: the next definition after this program's own, or else the library by name.
+// The real factory. On Windows the library's, reached by ordinal as the host's library offers
+// it; elsewhere the next definition after this program's own, or else the library's by name.
 Factory RealFactory() {
     static const Factory real = [] {
+#ifdef _WIN32
+        HMODULE library = LoadLibraryA("configdata.dll");
+        FARPROC symbol =
+            library != nullptr ? GetProcAddress(library, MAKEINTRESOURCEA(3)) : nullptr;
+#else
         void* symbol = dlsym(RTLD_NEXT, "CreateConfigDocument");
         if (symbol == nullptr) {
             if (void* library = dlopen("libconfigdata.so", RTLD_NOW | RTLD_LOCAL)) {
                 symbol = dlsym(library, "CreateConfigDocument");
             }
         }
+#endif
         Factory factory = nullptr;
         static_assert(sizeof factory == sizeof symbol);
         std::memcpy(&factory, &symbol, sizeof factory);

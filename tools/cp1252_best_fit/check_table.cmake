@@ -1,6 +1,11 @@
 # Runs the generator (through the emulator that runs Windows programs here) and fails when its
 # output differs from the table checked in under platform/.
-#   -DEMULATOR=<list> -DGENERATOR=<exe> -DTABLE=<checked-in file> -DOUTPUT=<scratch file>
+#   -DEMULATOR=<command, its words joined by '|'> -DGENERATOR=<exe> -DTABLE=<checked-in file>
+#   -DOUTPUT=<scratch file>
+# Runs under several locales at once, so each keeps its own scratch file.
+string(MAKE_C_IDENTIFIER "$ENV{LC_ALL}" locale)
+set(OUTPUT ${OUTPUT}.${locale})
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 execute_process(COMMAND ${EMULATOR} ${GENERATOR}
                 OUTPUT_FILE ${OUTPUT}
                 RESULT_VARIABLE result)

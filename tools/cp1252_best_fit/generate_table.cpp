@@ -20,18 +20,18 @@ int main() {
             continue;  // half a surrogate pair is no character of its own
         }
         const auto character = static_cast<WCHAR>(code);
-        char byte = 0;
+        char narrow = 0;
         BOOL usedDefault = FALSE;
-        if (WideCharToMultiByte(1252, 0, &character, 1, &byte, 1, nullptr, &usedDefault) != 1 ||
+        if (WideCharToMultiByte(1252, 0, &character, 1, &narrow, 1, nullptr, &usedDefault) != 1 ||
             usedDefault) {
             continue;
         }
         WCHAR back = 0;
-        if (MultiByteToWideChar(1252, 0, &byte, 1, &back, 1) == 1 && back == character) {
+        if (MultiByteToWideChar(1252, 0, &narrow, 1, &back, 1) == 1 && back == character) {
             continue;  // the code page's own character, not a best fit
         }
         std::printf("{0x%04X, 0x%02X},\n", code,
-                    static_cast<unsigned>(static_cast<unsigned char>(byte)));
+                    static_cast<unsigned>(static_cast<unsigned char>(narrow)));
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

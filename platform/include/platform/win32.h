@@ -15,6 +15,7 @@
 #include <mbstring.h>
 #include <objbase.h>
 #include <ocidl.h>
+#include <olectl.h>
 #include <oleauto.h>
 // clang-format on
 

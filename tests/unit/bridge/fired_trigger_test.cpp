@@ -26,7 +26,7 @@ using fakes::TriggerManagerFactory;
 
 constexpr char kAction[] = R"(<Action type="host" name="log"><Text>on</Text></Action>)";
 constexpr OLECHAR kData[] =
-    uR"(<?xml version="1.0"?> <TriggerData sensor="door"><Open/></TriggerData>)";
+    OLESTR(R"(<?xml version="1.0"?> <TriggerData sensor="door"><Open/></TriggerData>)");
 constexpr char kMerged[] = R"(<Action type="host" name="log"><Text>on</Text>)"
                            R"(<TriggerData sensor="door"><Open/></TriggerData></Action>)";
 

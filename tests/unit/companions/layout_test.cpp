@@ -82,10 +82,12 @@ class RecordingConfigDocument : public Recording<ConfigDocumentSlots> {
     }
 };
 
-using NoArguments = HRESULT (*)(void*);
-using OnePointer = HRESULT (*)(void*, void*);
-using TwoPointers = HRESULT (*)(void*, void*, void*);
-using ThreePointers = HRESULT (*)(void*, void*, void*, void*);
+// A caller built apart calls with the interface's own convention (__stdcall on 32-bit Windows,
+// where the callee pops its arguments), so the slots are called that way too.
+using NoArguments = HRESULT(STDMETHODCALLTYPE*)(void*);
+using OnePointer = HRESULT(STDMETHODCALLTYPE*)(void*, void*);
+using TwoPointers = HRESULT(STDMETHODCALLTYPE*)(void*, void*, void*);
+using ThreePointers = HRESULT(STDMETHODCALLTYPE*)(void*, void*, void*, void*);
 
 TEST(MethodTable, TriggerManagerMethodsSitAtTheirSlots) {
     RecordingTriggerManager manager;

@@ -52,3 +52,7 @@ struct IXMLDOMElement : IXMLDOMNode {
     virtual HRESULT STDMETHODCALLTYPE getAttribute(BSTR name, VARIANT* value) = 0;
     virtual HRESULT STDMETHODCALLTYPE setAttribute(BSTR name, VARIANT value) = 0;
 };
+
+// The subset is all there is here, so an implementation has nothing to leave unanswered.
+template <class Interface>
+using XmlDomSlots = Interface;
