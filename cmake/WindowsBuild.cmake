@@ -48,4 +48,28 @@ if(TB_BUILD_TESTS)
         WINEDLLOVERRIDES=mscoree,mshtml=)
     set(CMAKE_CROSSCOMPILING_EMULATOR
         ${CMAKE_COMMAND} -E env --unset=DISPLAY ${TB_WINE_ENVIRONMENT} ${TB_WINE})
+
+    # One Wine server for the whole run, started first and stopped last: without it each program
+    # starts a server of its own and waits for it.
+    set(tb_wine_server ${CMAKE_COMMAND} -E env --unset=DISPLAY ${TB_WINE_ENVIRONMENT}
+                       bash ${PROJECT_SOURCE_DIR}/tools/wine-server.sh)
+    add_test(NAME wine_server_start COMMAND ${tb_wine_server} start)
+    add_test(NAME wine_server_stop COMMAND ${tb_wine_server} stop)
+    set_tests_properties(wine_server_start PROPERTIES FIXTURES_SETUP wine LABELS wine)
+    set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
 endif()
+
+# tb_add_wine_runs(name labels command...): the command as <name>.cp1252 and <name>.cp932, both
+# labelled wine as well, inside the fixture above. Wine takes the system ANSI code page from the
+# locale: C gives 1252, ja_JP.UTF-8 gives 932, a double-byte one.
+function(tb_add_wine_runs name labels)
+    foreach(run IN ITEMS "cp1252=C" "cp932=ja_JP.UTF-8")
+        string(REPLACE "=" ";" run "${run}")
+        list(GET run 0 suffix)
+        list(GET run 1 locale)
+        add_test(NAME ${name}.${suffix} COMMAND ${ARGN})
+        set_tests_properties(${name}.${suffix} PROPERTIES
+            LABELS "${labels};wine" TIMEOUT 300 ENVIRONMENT LC_ALL=${locale}
+            FIXTURES_REQUIRED wine)
+    endforeach()
+endfunction()

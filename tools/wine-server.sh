@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Starts or stops the Wine server of the test prefix ($WINEPREFIX, set by the test's emulator):
+# Starts or stops the Wine server of the test prefix ($WINEPREFIX, set as for the test programs):
 # started once for the whole run, every test program connects to it at once instead of starting
 # one of its own and waiting for it. Its output goes to a log beside the prefix, never to the
 # test's pipe, which the server outlives.
-#   wine_server.sh start | stop
+#   tools/wine-server.sh start | stop
 set -euo pipefail
 log="$WINEPREFIX.log"
 case "${1:-}" in
