@@ -12,36 +12,6 @@ ComPtr<ConfigDocument> ConfigDocument::Create() {
     return ComPtr<ConfigDocument>::Adopt(new ConfigDocument(DomDocument::Create()));
 }
 
-HRESULT ConfigDocument::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IConfigDocument) {
-        *object = static_cast<IConfigDocument*>(this);
-    } else if (riid == IID_IConfigDocumentAccess) {
-        *object = static_cast<IConfigDocumentAccess*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG ConfigDocument::AddRef() {
-    return refs_.Increment();
-}
-
-ULONG ConfigDocument::Release() {
-    const ULONG left = refs_.Decrement();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT ConfigDocument::GetDocument(IUnknown** document) {
     if (document == nullptr) {
         return E_POINTER;

@@ -3,22 +3,18 @@
 
 #include "companions/com_ptr.h"
 #include "companions/config_document.h"
+#include "companions/implements.h"
 #include "configdata/com_object.h"
 #include "configdata/dom_document.h"
 #include "configdata/node_access.h"
 
 namespace configdata {
 
-class ConfigDocument final : public DispatchStub<ConfigDocumentSlots>,
-                             public IConfigDocumentAccess,
-                             public ISupportErrorInfo {
+class ConfigDocument final : public Implements<DispatchStub<ConfigDocumentSlots>,
+                                               IConfigDocumentAccess, ISupportErrorInfo> {
   public:
     // A new document with an empty DOM document; one reference. Raises std::bad_alloc.
     static ComPtr<ConfigDocument> Create();
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE GetDocument(IUnknown** document) override;
     HRESULT STDMETHODCALLTYPE LoadXml(BSTR xml, LONG* loaded) override;
@@ -32,9 +28,8 @@ class ConfigDocument final : public DispatchStub<ConfigDocumentSlots>,
 
   private:
     explicit ConfigDocument(ComPtr<DomDocument> dom) noexcept : dom_(std::move(dom)) {}
-    ~ConfigDocument() = default;
+    ~ConfigDocument() override = default;
 
-    RefCount refs_;
     ComPtr<DomDocument> dom_;
 };
 

@@ -45,6 +45,8 @@ TB_DECLARE_IID(IConfigDocument, IID_IConfigDocument)
 // Fills the reserved slots with E_NOTIMPL, for implementations and test fakes alike.
 class ConfigDocumentSlots : public IConfigDocument {
   public:
+    using ComInterface = IConfigDocument;
+
     HRESULT STDMETHODCALLTYPE Reserved7() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }

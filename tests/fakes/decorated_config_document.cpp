@@ -6,33 +6,12 @@
 namespace fakes {
 
 // An object that answers for IUnknown alone: what a broken GetDocument might hand out.
-class PlainObject final : public IUnknown {
+class PlainObject final : public Implements<IUnknown> {
   public:
     PlainObject() { ++DecoratedConfigDocument::alive_; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        *object = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown)) {
-            return E_NOINTERFACE;
-        }
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refCount_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG count = --refCount_;
-        if (count == 0) {
-            delete this;
-        }
-        return count;
-    }
 
   private:
-    ~PlainObject() { --DecoratedConfigDocument::alive_; }
-    std::atomic<ULONG> refCount_{1};
+    ~PlainObject() override { --DecoratedConfigDocument::alive_; }
 };
 
 std::atomic<int> DecoratedConfigDocument::alive_{0};
@@ -51,32 +30,6 @@ ComPtr<DecoratedConfigDocument> DecoratedConfigDocument::Wrap(ComPtr<IConfigDocu
                                                               const DocumentFaults& faults) {
     return ComPtr<DecoratedConfigDocument>::Adopt(
         new DecoratedConfigDocument(std::move(inner), faults));
-}
-
-HRESULT DecoratedConfigDocument::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, IID_IConfigDocument)) {
-        *object = static_cast<IConfigDocument*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG DecoratedConfigDocument::AddRef() {
-    return ++refCount_;
-}
-
-ULONG DecoratedConfigDocument::Release() {
-    const ULONG count = --refCount_;
-    if (count == 0) {
-        delete this;
-    }
-    return count;
 }
 
 HRESULT DecoratedConfigDocument::GetTypeInfoCount(UINT* count) {

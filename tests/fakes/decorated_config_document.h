@@ -5,6 +5,7 @@
 
 #include "companions/com_ptr.h"
 #include "companions/config_document.h"
+#include "companions/implements.h"
 
 namespace fakes {
 
@@ -19,16 +20,13 @@ struct DocumentFaults {
     bool combineAnswersZero = false;
 };
 
-class DecoratedConfigDocument final : public ConfigDocumentSlots {
+class DecoratedConfigDocument final : public Implements<ConfigDocumentSlots> {
   public:
     static ComPtr<DecoratedConfigDocument> Wrap(ComPtr<IConfigDocument> inner,
                                                 const DocumentFaults& faults);
     // Wrapped documents and stand-in objects not yet destroyed, in the whole process.
     static int Alive() noexcept { return alive_.load(); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
@@ -44,12 +42,11 @@ class DecoratedConfigDocument final : public ConfigDocumentSlots {
 
   private:
     DecoratedConfigDocument(ComPtr<IConfigDocument> inner, const DocumentFaults& faults);
-    ~DecoratedConfigDocument();
+    ~DecoratedConfigDocument() override;
 
     static std::atomic<int> alive_;
     friend class PlainObject;
 
-    std::atomic<ULONG> refCount_{1};
     ComPtr<IConfigDocument> inner_;
     DocumentFaults faults_;
 };
