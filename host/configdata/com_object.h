@@ -4,33 +4,12 @@
 
 #include <atomic>
 
-#include "platform/win32.h"
+#include "companions/dispatch_stub.h"
 
 namespace configdata {
 
-template <class Interface>
-class DispatchStub : public Interface {
-  public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count != nullptr) {
-            *count = 0;
-        }
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info != nullptr) {
-            *info = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
-};
+// Shared with the other COM objects of the system (companions/dispatch_stub.h).
+using ::DispatchStub;
 
 // A reference count starting at one, for the creator's reference.
 class RefCount {

@@ -4,23 +4,15 @@
 
 #include "companions/com_ptr.h"
 #include "companions/config_document.h"
+#include "companions/dispatch_stub.h"
 #include "companions/implements.h"
 
 namespace {
 
 int destroyed = 0;
 
-class Object final : public Implements<ConfigDocumentSlots, ISupportErrorInfo> {
+class Object final : public Implements<DispatchStub<ConfigDocumentSlots>, ISupportErrorInfo> {
   public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE GetDocument(IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE LoadXml(BSTR, LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Combine(IConfigDocument*, LONG*) override { return E_NOTIMPL; }
