@@ -4,6 +4,7 @@
 #include <new>
 
 #include "configdata/configdata_host.h"
+#include "triggermanager/utf16_check.h"
 
 namespace {
 
@@ -37,15 +38,27 @@ bool ConditionCompiles(BSTR condition) {
     return SUCCEEDED(checked) && valid != 0;
 }
 
-ConditionOutcome EvaluateCondition(IConfigDocument* document, BSTR condition) noexcept {
+bool ConditionAccepted(BSTR condition) {
+    return IsWellFormedUtf16(std::u16string_view(condition, SysStringLen(condition))) &&
+           ConditionCompiles(condition);
+}
+
+ConditionOutcome TryCondition(IConfigDocument* document, BSTR condition) noexcept {
     LONG matched = 0;
     const HRESULT evaluated = ConfigDataEvaluate(document, condition, &matched);
     if (evaluated == CONFIGDATA_S_OUT_OF_WORK) {
-        exhaustedConditions.fetch_add(1, std::memory_order_relaxed);
         return ConditionOutcome::OutOfWork;
     }
     return SUCCEEDED(evaluated) && matched != 0 ? ConditionOutcome::Holds
                                                 : ConditionOutcome::DoesNotHold;
+}
+
+ConditionOutcome EvaluateCondition(IConfigDocument* document, BSTR condition) noexcept {
+    const ConditionOutcome outcome = TryCondition(document, condition);
+    if (outcome == ConditionOutcome::OutOfWork) {
+        exhaustedConditions.fetch_add(1, std::memory_order_relaxed);
+    }
+    return outcome;
 }
 
 LONG ExhaustedConditions() noexcept {

@@ -11,6 +11,9 @@ ComPtr<IConfigDocument> ParseTriggerData(BSTR data);
 
 // Whether the (non-empty) condition compiles.
 bool ConditionCompiles(BSTR condition);
+// Whether AddTrigger keeps the (non-empty) condition: it compiles, and comes back from the
+// database as it went in.
+bool ConditionAccepted(BSTR condition);
 
 enum class ConditionOutcome { Holds, DoesNotHold, OutOfWork };
 
@@ -20,3 +23,6 @@ enum class ConditionOutcome { Holds, DoesNotHold, OutOfWork };
 // Those are counted, over the process.
 ConditionOutcome EvaluateCondition(IConfigDocument* document, BSTR condition) noexcept;
 LONG ExhaustedConditions() noexcept;
+
+// The same evaluation as a question asked beside the firings: the outcome is not counted.
+ConditionOutcome TryCondition(IConfigDocument* document, BSTR condition) noexcept;

@@ -115,8 +115,7 @@ HRESULT TriggerManager::AddTrigger(BSTR id, BSTR condition, LONG* added) {
         }
         // A condition that would not come back from the database as it went in is as unusable
         // as one that does not compile.
-        if (!conditionText.empty() &&
-            (!IsWellFormedUtf16(conditionText) || !ConditionCompiles(condition))) {
+        if (!conditionText.empty() && !ConditionAccepted(condition)) {
             return S_OK;
         }
         triggers_.Put(idText, conditionText);

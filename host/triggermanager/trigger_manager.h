@@ -12,6 +12,7 @@
 #include "triggermanager/connection_point.h"
 #include "triggermanager/delivery_thread.h"
 #include "triggermanager/loop_guard.h"
+#include "triggermanager/manager_directory.h"
 #include "triggermanager/sink_list.h"
 #include "triggermanager/sqlite_driver.h"
 #include "triggermanager/trigger_registry.h"
@@ -80,6 +81,8 @@ class TriggerManager final : public ITriggerManager,
     const LONG chainBudget_;
     const std::shared_ptr<SinkList> sinks_;
     TriggerRegistry triggers_;
+    // Lets the host list the triggers; delisted before they go.
+    ListedRegistry listed_{triggers_};
     EventConnectionPoint point_;
     // Null: events are delivered on the thread that fires.
     std::unique_ptr<DeliveryThread> delivery_;

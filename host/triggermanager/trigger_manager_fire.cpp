@@ -7,6 +7,7 @@
 #include "triggermanager/condition.h"
 #include "triggermanager/error_result.h"
 #include "triggermanager/fire_reply.h"
+#include "triggermanager/firing_history.h"
 #include "triggermanager/loop_guard.h"
 #include "triggermanager/trigger_manager.h"
 
@@ -33,25 +34,40 @@ HRESULT TriggerManager::Fire(BSTR data, BSTR* reply) {
 }
 
 std::string TriggerManager::FireAt(BSTR data, const std::shared_ptr<Chain>& chain, int depth) {
+    FiringFacts facts;
+    facts.depth = depth;
     if (depth > kMaxChainDepth) {
         CountRefusedFiring(Refusal::Loop);
+        facts.outcome = FiringOutcome::RefusedLoop;
+        RecordFiring(data, facts);
         return RefusedReply(depth);
     }
     if (!chain->TakeFiring()) {
         CountRefusedFiring(Refusal::Budget);
+        facts.outcome = FiringOutcome::RefusedBudget;
+        facts.budget = chain->budget();
+        RecordFiring(data, facts);
         return OverBudgetReply(chain->budget());
     }
     ComPtr<IConfigDocument> document = ParseTriggerData(data);
     if (!document) {
+        facts.outcome = FiringOutcome::NotXml;
+        RecordFiring(data, facts);
         return {};
     }
     if (suspended_) {
+        facts.outcome = FiringOutcome::Suspended;
+        RecordFiring(data, facts);
         return SuspendedReply();
     }
     const TriggerRegistry::Matches matches = triggers_.Matching(document.get());
     document.reset();
     const std::vector<std::string>& matched = matches.matched;
     std::string replyText = MatchedReply(matched, matches.outOfWork);
+    // Kept before the events go out, so the firings they set off come after it.
+    facts.matched = &matched;
+    facts.exhausted = &matches.outOfWork;
+    RecordFiring(data, facts);
     if (!matched.empty() && sinks_->size() != 0) {
         FiredEvent event;
         event.ids.reserve(matched.size());

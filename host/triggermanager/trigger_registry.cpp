@@ -108,3 +108,17 @@ std::size_t TriggerRegistry::size() const {
     std::shared_lock<std::shared_mutex> read(copyLock_);
     return copy_.size();
 }
+
+std::vector<TriggerRegistry::Listed> TriggerRegistry::Listing(std::string_view idOrPattern) const {
+    std::vector<Listed> listed;
+    std::shared_lock<std::shared_mutex> read(copyLock_);
+    const bool pattern = IsIdPattern(idOrPattern);
+    for (const auto& [id, entry] : copy_) {
+        if (idOrPattern.empty() ||
+            (pattern ? MatchesIdPattern(idOrPattern, id) : id == idOrPattern)) {
+            listed.push_back(
+                {id, entry.condition ? ToUtf8(entry.condition.view()) : std::string()});
+        }
+    }
+    return listed;
+}

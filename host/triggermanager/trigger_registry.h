@@ -38,6 +38,14 @@ class TriggerRegistry {
     Matches Matching(IConfigDocument* document) const;
     std::size_t size() const;
 
+    // The triggers (UTF-8, in id order) Remove would take for the text, or all of them for the
+    // empty text, with their conditions (empty: matches every firing). Changes nothing.
+    struct Listed {
+        std::string id;
+        std::string condition;
+    };
+    std::vector<Listed> Listing(std::string_view idOrPattern) const;
+
   private:
     struct Entry {
         Bstr condition;  // null: matches every firing

@@ -104,3 +104,59 @@ typedef void (*TriggerManagerFailureObserver)(HRESULT code, const char* utf8Desc
                                               void* context);
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE
 TriggerManagerSetFailureObserver(TriggerManagerFailureObserver observer, void* context);
+
+// The triggers of every manager alive in the process (in practice the host's one), manager by
+// manager, each in id order: all of them for a null or empty text, else the exact id or the ids
+// the pattern matches, as RemoveTrigger takes them. The visitor gets each id and its condition
+// (UTF-8; "" matches every firing), on the calling thread and outside every lock of the managers.
+typedef void (*TriggerManagerTriggerVisitor)(const char* utf8Id, const char* utf8Condition,
+                                             void* context);
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerListTriggers(
+    const char* utf8IdOrPattern, TriggerManagerTriggerVisitor visitor, void* context);
+
+// What a condition makes of some data, evaluated as Fire would evaluate it (the same parsing of
+// the data, the same check as AddTrigger, the same engine and the same work bound), beside the
+// managers: nothing fires, nothing is counted.
+enum {
+    TRIGGERMANAGER_TEST_MATCHED = 0,
+    TRIGGERMANAGER_TEST_NOT_MATCHED = 1,
+    TRIGGERMANAGER_TEST_INVALID_CONDITION = 2,  // AddTrigger would answer *added = 0
+    TRIGGERMANAGER_TEST_DATA_NOT_XML = 3,       // Fire would give the empty reply
+    TRIGGERMANAGER_TEST_OUT_OF_WORK = 4,        // Fire would list the trigger as exhausted
+};
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerTestCondition(const char* utf8Condition,
+                                                                         const char* utf8Data,
+                                                                         LONG* outcome);
+
+// The last firings of the process, kept once the host asks: from then on every Fire of every
+// manager is kept, in the order the firings were made (a firing before the firings its events
+// set off), in a ring of at most `firings` (up to 10000; 0 stops keeping them and forgets them).
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetHistoryLength(LONG firings);
+
+enum {
+    TRIGGERMANAGER_FIRING_EVALUATED = 0,
+    TRIGGERMANAGER_FIRING_SUSPENDED = 1,
+    TRIGGERMANAGER_FIRING_REFUSED_LOOP = 2,
+    TRIGGERMANAGER_FIRING_REFUSED_BUDGET = 3,
+    TRIGGERMANAGER_FIRING_NOT_XML = 4,
+};
+typedef struct TriggerManagerFiring {
+    ULONG sequence;  // counts the firings kept, from 1
+    LONG depth;      // 1 for the firing that starts its chain
+    LONG outcome;    // TRIGGERMANAGER_FIRING_...
+    LONG budget;     // the chain's budget, for TRIGGERMANAGER_FIRING_REFUSED_BUDGET
+    LONG matchedCount;
+    LONG exhaustedCount;
+    // The first ids of each kind (UTF-8), as many as 4 KiB holds; the counts above are whole.
+    const char* const* matched;
+    LONG matchedKept;
+    const char* const* exhausted;
+    LONG exhaustedKept;
+    const char* data;  // the first 512 bytes of the data, at most (UTF-8, cut on a character)
+    ULONG dataBytes;   // the whole data's size in UTF-8
+} TriggerManagerFiring;
+// The last `count` firings kept, oldest first, each to the visitor (on the calling thread, outside
+// every lock; the pointers live for that call only).
+typedef void (*TriggerManagerFiringVisitor)(const TriggerManagerFiring* firing, void* context);
+TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE
+TriggerManagerFiringHistory(LONG count, TriggerManagerFiringVisitor visitor, void* context);
