@@ -1,6 +1,5 @@
 #include "host_session.h"
 
-#include <cinttypes>
 #include <utility>
 
 #include "actionmanager/actionmanager_host.h"
@@ -9,27 +8,11 @@
 #include "companions/com_ptr.h"
 #include "companions/utf.h"
 #include "input_limits.h"
+#include "result_words.h"
 #include "triggermanager/triggermanager_host.h"
 #include "xml_peek.h"
 
 namespace {
-
-std::string Hex(HRESULT code) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08" PRIX32, static_cast<std::uint32_t>(code));
-    return text;
-}
-
-std::string Brief(const RequestSummary& summary) {
-    std::string text = summary.type == "trigger" ? summary.name : summary.type + "/" + summary.name;
-    for (const std::string& part : {summary.id, Shortened(summary.payload)}) {
-        if (!part.empty()) {
-            text += ' ';
-            text += part;
-        }
-    }
-    return text;
-}
 
 // The description a failed call left in this thread's error information (taking it), or "".
 std::string TakeErrorDescription() {
@@ -57,8 +40,9 @@ std::string DefaultModulePath() {
     return folder + "/libtriggerbridge.so";
 }
 
-HostSession::HostSession(const HostOptions& options, std::FILE* out)
-    : options_(options), out_(out) {}
+HostSession::HostSession(const HostOptions& options, std::FILE* out,
+                         std::unique_ptr<SessionFormat> format, ActionMirror* mirror)
+    : options_(options), out_(out), format_(std::move(format)), mirror_(mirror) {}
 
 HostSession::~HostSession() {
     Stop();
@@ -122,9 +106,7 @@ bool HostSession::Send(std::string requestXml, std::string& error) {
         error = std::string("the request was not sent: ") + summary.refusal;
         return false;
     }
-    if (!options_.quiet) {
-        Print("> " + (options_.verbose ? Shortened(requestXml) : Brief(summary)));
-    }
+    Emit(format_->Request(requestXml, summary));
     RequestEcho echo;
     requestOnThisThread_ = &echo;
     Bstr result;
@@ -143,22 +125,12 @@ bool HostSession::Send(std::string requestXml, std::string& error) {
         // finished before its result is printed and the next request is sent.
         TriggerManagerWaitIdle(10000);
     }
-    if (!options_.quiet) {
-        const std::string resultText = ToUtf8(result.view());
-        std::string line =
-            "< " + Shortened(options_.verbose ? resultText : ResultValue(resultText));
-        if (options_.verbose || FAILED(code)) {
-            line += "   [" + Hex(code) + "]";
-        }
-        Print(line);
-    }
+    Emit(format_->Result(ToUtf8(result.view()), code));
     return true;
 }
 
 void HostSession::Note(const std::string& text) {
-    if (!options_.quiet) {
-        Print("# " + text);
-    }
+    Emit(format_->Note(text));
 }
 
 void HostSession::Stop() {
@@ -166,9 +138,10 @@ void HostSession::Stop() {
         started_ = false;
         TriggerManagerWaitIdle(10000);
         const HRESULT stopped = stopHandler_();
-        if (options_.verbose) {
-            Print("stopped: " + Hex(stopped));
+        if (mirror_ != nullptr) {
+            mirror_->Clear();
         }
+        Emit(format_->Stopped(stopped));
     }
     TriggerManagerSetFailureObserver(nullptr, nullptr);
     ActionManagerSetObserver(nullptr, nullptr);
@@ -181,67 +154,51 @@ void HostSession::Stop() {
 }
 
 void HostSession::OnOutput(const char* line, void* context) {
-    static_cast<HostSession*>(context)->PrintSetOff("  log: " +
-                                                    Shortened(line != nullptr ? line : ""));
+    auto* session = static_cast<HostSession*>(context);
+    session->PrintSetOff(session->format_->Log(line != nullptr ? line : ""));
 }
 
 void HostSession::OnAction(const char* request, const char* result, HRESULT code, void* context) {
-    static_cast<HostSession*>(context)->PrintAction(request ? request : "", result ? result : "",
-                                                    code);
+    auto* session = static_cast<HostSession*>(context);
+    ActionReport report{request != nullptr ? request : "", result != nullptr ? result : "", code};
+    if (session->mirror_ != nullptr) {
+        session->mirror_->Observe(report.request, report.result, report.code);
+    }
+    session->ReportAction(std::move(report));
 }
 
 void HostSession::OnFailure(HRESULT code, const char* description, void* context) {
     auto* session = static_cast<HostSession*>(context);
-    if (session->options_.verbose) {
-        session->PrintSetOff(
-            "  trigger manager: " + Shortened(description != nullptr ? description : "") + "   [" +
-            Hex(code) + "]");
-    }
+    session->PrintSetOff(
+        session->format_->Failure(code, description != nullptr ? description : ""));
 }
 
 void HostSession::PrintSetOff(const std::string& line) {
-    if (RequestEcho* echo = requestOnThisThread_; echo != nullptr && echo->holding) {
-        echo->holding = false;
-        if (!echo->heldAction.empty()) {
-            Print(echo->heldAction);
-        }
+    if (RequestEcho* echo = requestOnThisThread_; echo != nullptr && echo->held) {
+        Emit(format_->Action(*echo->held));
+        echo->held.reset();
     }
-    Print(line);
+    Emit(line);
 }
 
-void HostSession::PrintAction(const std::string& request, const std::string& result, HRESULT code) {
-    const RequestSummary target = PeekRequestTarget(request);
-    // A logged action shows itself through its log line.
-    const bool hidden = target.type == "host" && target.name == "log" && !options_.verbose;
-    std::string line;
-    if (!hidden) {
-        line = "  action " + target.type + "/" + target.name + ": " + Shortened(request);
-        if (options_.verbose) {
-            line += "  -> " + Shortened(result) + "   [" + Hex(code) + "]";
-        } else {
-            line += "  -> " + Shortened(ResultValue(result));
-            if (FAILED(code)) {
-                line += " (failed: " + Hex(code) + ")";
-            }
-        }
-    }
+void HostSession::ReportAction(ActionReport report) {
     RequestEcho* echo = requestOnThisThread_;
     if (echo == nullptr) {
-        if (!hidden) {
-            Print(line);
-        }
+        Emit(format_->Action(report));
         return;
     }
     // The report held before this one was not the request's own: print it, hold this one.
-    if (echo->holding && !echo->heldAction.empty()) {
-        Print(echo->heldAction);
+    if (echo->held) {
+        Emit(format_->Action(*echo->held));
     }
-    echo->heldAction = std::move(line);
-    echo->holding = true;
+    echo->held = std::move(report);
 }
 
-void HostSession::Print(const std::string& line) {
+void HostSession::Emit(const std::string& lines) {
+    if (lines.empty()) {
+        return;
+    }
     std::lock_guard<std::mutex> guard(printLock_);
-    std::fprintf(out_, "%s\n", line.c_str());
+    std::fprintf(out_, "%s\n", lines.c_str());
     std::fflush(out_);
 }

@@ -3,15 +3,21 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
+#include "action_mirror.h"
 #include "options.h"
 #include "platform/win32.h"
+#include "session_format.h"
 
 class HostSession {
   public:
-    HostSession(const HostOptions& options, std::FILE* out);
+    // Prints through `format`; `mirror`, when given, follows what the plug-in holds.
+    HostSession(const HostOptions& options, std::FILE* out, std::unique_ptr<SessionFormat> format,
+                ActionMirror* mirror = nullptr);
     ~HostSession();
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
@@ -25,6 +31,8 @@ class HostSession {
     // sending, so a large one is not held twice while it runs.
     bool Send(std::string requestXml, std::string& error);
     void Note(const std::string& text);
+    // Prints lines of the host's own, in turn with everything else the session prints.
+    void Emit(const std::string& lines);
     // Waits for pending events, then unregisters everything and unloads the plug-in.
     void Stop();
 
@@ -32,23 +40,23 @@ class HostSession {
     // What a request sends has printed so far on the sending thread: the last action report is
     // held back, because the last of all is the request's own and is not printed.
     struct RequestEcho {
-        std::string heldAction;
-        bool holding = false;
+        std::optional<ActionReport> held;
     };
 
     static void OnOutput(const char* line, void* context);
     static void OnAction(const char* request, const char* result, HRESULT code, void* context);
     static void OnFailure(HRESULT code, const char* description, void* context);
-    void Print(const std::string& line);
     // Prints a line set off by a request: at once, after any report held back on this thread.
     void PrintSetOff(const std::string& line);
-    void PrintAction(const std::string& request, const std::string& result, HRESULT code);
+    void ReportAction(ActionReport report);
 
     // Set while this thread sends a request of the host's own.
     static thread_local RequestEcho* requestOnThisThread_;
 
     HostOptions options_;
     std::FILE* out_;
+    std::unique_ptr<SessionFormat> format_;
+    ActionMirror* mirror_;
     std::mutex printLock_;
     HMODULE module_ = nullptr;
     HRESULT(STDAPICALLTYPE* stopHandler_)() = nullptr;

@@ -4,11 +4,11 @@ std::string RequestLimitText() {
     return std::to_string(kMaxRequestBytes / (1024 * 1024)) + " MiB";
 }
 
-std::string Shortened(std::string_view text) {
-    if (text.size() <= kEchoBytes) {
+std::string Shortened(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) {
         return std::string(text);
     }
-    std::size_t cut = kEchoBytes;
+    std::size_t cut = limit;
     // Continuation bytes of UTF-8 are 10xxxxxx: never end the text in the middle of a character.
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
         --cut;

@@ -21,6 +21,6 @@ std::string RequestLimitText();
 // Texts printed longer than this are cut (see Shortened).
 inline constexpr std::size_t kEchoBytes = 1024;
 
-// The text as printed: whole when it has at most kEchoBytes bytes, else its first kEchoBytes
-// bytes (back to the start of a UTF-8 character) followed by "… (<size> bytes)".
-std::string Shortened(std::string_view text);
+// The text as printed: whole when it has at most `limit` bytes, else its first `limit` bytes
+// (back to the start of a UTF-8 character) followed by "… (<size> bytes)".
+std::string Shortened(std::string_view text, std::size_t limit = kEchoBytes);

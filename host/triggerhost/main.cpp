@@ -7,11 +7,19 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "action_mirror.h"
 #include "host_session.h"
 #include "input_limits.h"
-#include "line_reader.h"
+#include "interactive_shell.h"
+#include "line_source.h"
 #include "options.h"
 #include "scenario.h"
+#include "session_format.h"
+#include "terminal_style.h"
 
 namespace {
 
@@ -23,45 +31,21 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-const char* kInteractiveHelp = R"(Type one request per line, for example:
-  <Request type="trigger" name="registeraction" id="t1" condition="/TriggerData/ping"><Action type="host" name="log"/></Request>
-  <Request type="trigger" name="fire"><TriggerData><ping/></TriggerData></Request>
-  <Request type="trigger" name="unregisteraction" id="*"/>
-Commands: help, quit.)";
-
-// False when a line had to be refused; the lines after it are still read.
-bool RunInteractive(HostSession& session) {
-    bool everyLineSent = true;
-    LineReader lines(std::cin, kMaxRequestBytes);
-    std::string line;
-    for (LineReader::Status status; (status = lines.Next(line)) != LineReader::Status::End;) {
-        const std::string where = "line " + std::to_string(lines.lineNumber()) + ": ";
-        if (status == LineReader::Status::TooLong) {
-            Fail(kCannotRun, where + "the request is larger than " + RequestLimitText() +
-                                 ", more than the plug-in accepts; it was not sent");
-            everyLineSent = false;
-            continue;
-        }
-        const auto first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos) {
-            continue;
-        }
-        line.erase(0, first);
-        if (line == "quit" || line == "exit") {
-            break;
-        }
-        if (line == "help") {
-            std::printf("%s\n", kInteractiveHelp);
-            std::fflush(stdout);
-            continue;
-        }
-        std::string error;
-        if (!session.Send(std::move(line), error)) {
-            Fail(kCannotRun, where + error);
-            everyLineSent = false;
-        }
+// Interactive lines: edited on a terminal, read plainly (with the size bound) otherwise.
+bool RunInteractive(HostSession& session, const ActionMirror& mirror, const HostOptions& options) {
+    ShellSettings settings;
+    settings.json = options.json;
+    settings.colour =
+        !options.json && ColourWanted(isatty(STDOUT_FILENO) != 0, std::getenv("NO_COLOR"));
+    settings.errorColour = ColourWanted(isatty(STDERR_FILENO) != 0, std::getenv("NO_COLOR"));
+    InteractiveShell shell(session, mirror, settings, stderr);
+    if (isatty(STDIN_FILENO) != 0) {
+        const std::unique_ptr<LineSource> lines =
+            OpenEditedLines(stdin, stdout, kMaxRequestBytes, "triggerhost> ");
+        return shell.Run(*lines);
     }
-    return everyLineSent;
+    PlainLines lines(std::cin, kMaxRequestBytes);
+    return shell.Run(lines);
 }
 
 // False when the scenario ended early; the requests before the fault have been sent.
@@ -110,11 +94,17 @@ int Run(const std::vector<std::string>& arguments) {
             return Fail(kCannotRun, error);
         }
     }
-    HostSession session(*options, stdout);
+    const bool colour =
+        !options->json && ColourWanted(isatty(STDOUT_FILENO) != 0, std::getenv("NO_COLOR"));
+    ActionMirror mirror;
+    HostSession session(*options, stdout,
+                        options->json ? MakeJsonFormat() : MakeTextFormat(*options, colour),
+                        options->interactive ? &mirror : nullptr);
     if (!session.Start(error)) {
         return Fail(kCannotRun, error);
     }
-    const bool complete = scenario ? RunScenario(session, *scenario) : RunInteractive(session);
+    const bool complete =
+        scenario ? RunScenario(session, *scenario) : RunInteractive(session, mirror, *options);
     session.Stop();
     return complete ? 0 : kCannotRun;
 }

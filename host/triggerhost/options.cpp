@@ -43,6 +43,8 @@ std::optional<HostOptions> ParseOptions(const std::vector<std::string>& argument
             options.quiet = true;
         } else if (argument == "-v" || argument == "--verbose") {
             options.verbose = true;
+        } else if (argument == "--json") {
+            options.json = true;
         } else if (argument == "-d" || argument == "--database") {
             const std::string* path = value("--database");
             if (path == nullptr) {
@@ -86,6 +88,10 @@ std::optional<HostOptions> ParseOptions(const std::vector<std::string>& argument
         error = "--quiet and --verbose exclude each other";
         return std::nullopt;
     }
+    if (options.quiet && options.json) {
+        error = "--quiet and --json exclude each other (--json prints everything, for scripts)";
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -118,9 +124,20 @@ DESCRIPTION
     found part way (text that is not well-formed XML, a request that is too large) ends the
     run there with an error and exit status 2; the requests before it have been sent.
 
-    Interactively, each line of standard input is one request; "help" lists the commands and
-    "quit" (or end of input) stops. A line that cannot be sent is reported and skipped, and the
-    exit status is then 2.
+    Interactively, each line of standard input is a request in XML or a command: register,
+    fire, unregister, suspend, resume and deletedb send the request they stand for without
+    XML to type (--verbose shows it); list shows the registered triggers with their conditions
+    and whether the plug-in holds an action for each; test evaluates a condition against data
+    without firing; history shows the last firings and what refused any of them. "help" lists
+    the commands and "help COMMAND" shows one with examples; "quit" (or end of input) stops.
+    On a terminal, lines can be edited and earlier lines recalled (arrow keys, emacs keys).
+    A line that is neither a command nor XML, or cannot be sent, is reported in words with
+    what was probably meant, and skipped; the exit status is then 2.
+
+    Output is coloured when it goes to a terminal, unless the NO_COLOR environment variable is
+    set to anything but the empty text. With --json every request (with its result), every
+    action a fired trigger runs, every log line and every answer of list, test and history is
+    one JSON object on a line of its own, with a "kind" member saying which.
 
     Limits: one request may have at most )" +
            RequestLimitText() + R"( (what the plug-in accepts), and no input may
@@ -138,6 +155,7 @@ OPTIONS
     -q, --quiet             print only fired actions and log lines, not each request
     -v, --verbose           print each request's text and result code, and why the trigger
                             manager refused anything it refused
+    --json                  print one JSON object per line, for scripts
     -h, --help              show this text
 
 EXIT STATUS

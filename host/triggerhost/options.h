@@ -15,6 +15,7 @@ struct HostOptions {
     std::int32_t chainBudget = 0;
     bool quiet = false;
     bool verbose = false;
+    bool json = false;       // one JSON object per line instead of lines for people
     std::string modulePath;  // empty: the plug-in module beside the program
     bool help = false;
 };

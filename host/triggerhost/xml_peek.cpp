@@ -32,25 +32,28 @@ std::string Content(xmlNode* node) {
     return text;
 }
 
-std::string ChildrenXml(xmlDoc* document, xmlNode* element) {
+void ReadTarget(xmlNode* root, RequestSummary& summary) {
+    summary.type = Attribute(root, "type");
+    summary.name = Attribute(root, "name");
+    summary.id = Attribute(root, "id");
+}
+
+// The element as the plug-in's "/*/Action" selects it: named Action, in no namespace.
+bool IsAction(const xmlNode* node) {
+    return Named(node, "Action") && node->ns == nullptr;
+}
+
+std::string NodeXml(xmlDoc* document, xmlNode* node) {
     std::string text;
     xmlBuffer* buffer = xmlBufferCreate();
     if (buffer == nullptr) {
         return text;
     }
-    for (xmlNode* child = element->children; child != nullptr; child = child->next) {
-        xmlNodeDump(buffer, document, child, 0, 0);
-    }
+    xmlNodeDump(buffer, document, node, 0, 0);
     text.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
                 static_cast<std::size_t>(xmlBufferLength(buffer)));
     xmlBufferFree(buffer);
     return text;
-}
-
-void ReadTarget(xmlNode* root, RequestSummary& summary) {
-    summary.type = Attribute(root, "type");
-    summary.name = Attribute(root, "name");
-    summary.id = Attribute(root, "id");
 }
 
 // Builds the root element as the tree builder would (so attribute values are decoded as usual),
@@ -72,9 +75,13 @@ void ReadRootThenStop(void* context, const xmlChar* localName, const xmlChar* pr
     xmlStopParser(parser);
 }
 
-// Parses `xml` with `peek` as the parse's state; null when it does not parse or was refused.
-Document Parse(const std::string& xml, Peek& peek, bool rootOnly) {
+// Parses `xml` with `peek` as the parse's state; null when it does not parse or was refused, and
+// then, when `fault` is given, why.
+Document Parse(const std::string& xml, Peek& peek, bool rootOnly, std::string* fault = nullptr) {
     if (xml.size() > static_cast<std::size_t>(INT_MAX)) {
+        if (fault != nullptr) {
+            *fault = "the text is too large";
+        }
         return nullptr;
     }
     Parser parser = NewParser();
@@ -85,6 +92,9 @@ Document Parse(const std::string& xml, Peek& peek, bool rootOnly) {
     Document document(xmlCtxtReadMemory(parser.get(), xml.data(), static_cast<int>(xml.size()),
                                         nullptr, nullptr, kHostParseOptions));
     parser->_private = nullptr;
+    if (fault != nullptr && (!document || peek.reason != nullptr)) {
+        *fault = peek.reason != nullptr ? peek.reason : ParserErrorText(parser.get());
+    }
     return document;
 }
 
@@ -101,10 +111,17 @@ RequestSummary SummariseRequest(const std::string& xml) {
         return summary;
     }
     ReadTarget(root, summary);
+    summary.condition = Attribute(root, "condition");
+    bool dataRead = false;
     for (xmlNode* child = root->children; child != nullptr; child = child->next) {
-        if (Named(child, "TriggerData")) {
-            summary.payload = ChildrenXml(document.get(), child);
-            break;
+        if (!dataRead && Named(child, "TriggerData")) {
+            for (xmlNode* part = child->children; part != nullptr; part = part->next) {
+                summary.payload += NodeXml(document.get(), part);
+            }
+            dataRead = true;
+        } else if (!summary.hasAction && IsAction(child)) {
+            summary.action = NodeXml(document.get(), child);
+            summary.hasAction = true;
         }
     }
     return summary;
@@ -136,4 +153,32 @@ std::string ResultValue(const std::string& xml) {
         }
     }
     return xml;
+}
+
+std::string XmlFault(const std::string& xml) {
+    Peek peek;
+    std::string fault;
+    Parse(xml, peek, false, &fault);
+    return fault;
+}
+
+FireReplySummary SummariseFireReply(const std::string& reply) {
+    FireReplySummary summary;
+    Peek peek;
+    const Document document = Parse(reply, peek, false);
+    xmlNode* root = document ? xmlDocGetRootElement(document.get()) : nullptr;
+    if (root == nullptr || !Named(root, "FireResult")) {
+        return summary;
+    }
+    summary.isReply = true;
+    summary.refused = Attribute(root, "refused");
+    summary.suspended = Attribute(root, "suspended") == "true";
+    for (xmlNode* child = root->children; child != nullptr; child = child->next) {
+        if (Named(child, "Trigger")) {
+            summary.matched.push_back(Attribute(child, "id"));
+        } else if (Named(child, "Exhausted")) {
+            summary.exhausted.push_back(Attribute(child, "id"));
+        }
+    }
+    return summary;
 }
