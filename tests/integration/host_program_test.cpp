@@ -117,7 +117,7 @@ TEST(HostProgram, InteractiveRequestsRunLineByLine) {
         "name=\"log\"/></R>\\n<R type=\"trigger\" name=\"fire\"><TriggerData><x/></TriggerData>"
         "</R>\\nquit\\n<R type=\"trigger\" name=\"suspend\"/>\\n");
     ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_THAT(run.output, HasSubstr("Commands: help, quit."));
+    EXPECT_THAT(run.output, HasSubstr("help COMMAND shows a command's examples."));
     EXPECT_EQ(Count(run.output, "  log: "), 1u) << run.output;
     EXPECT_THAT(run.output, Not(HasSubstr("> suspend")));
 }
