@@ -39,9 +39,14 @@ bool RunInteractive(HostSession& session, const ActionMirror& mirror, const Host
         !options.json && ColourWanted(isatty(STDOUT_FILENO) != 0, std::getenv("NO_COLOR"));
     settings.errorColour = ColourWanted(isatty(STDERR_FILENO) != 0, std::getenv("NO_COLOR"));
     InteractiveShell shell(session, mirror, settings, stderr);
-    if (isatty(STDIN_FILENO) != 0) {
+    // The prompt and the line as it is edited go to a terminal: standard output, or standard
+    // error when the output is kept in a file.
+    std::FILE* screen = isatty(STDOUT_FILENO) != 0   ? stdout
+                        : isatty(STDERR_FILENO) != 0 ? stderr
+                                                     : nullptr;
+    if (isatty(STDIN_FILENO) != 0 && screen != nullptr) {
         const std::unique_ptr<LineSource> lines =
-            OpenEditedLines(stdin, stdout, kMaxRequestBytes, "triggerhost> ");
+            OpenEditedLines(stdin, screen, kMaxRequestBytes, "triggerhost> ");
         return shell.Run(*lines);
     }
     PlainLines lines(std::cin, kMaxRequestBytes);
