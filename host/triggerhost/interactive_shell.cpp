@@ -121,7 +121,8 @@ bool InteractiveShell::SendShorthand(std::string request, bool withAction, std::
 }
 
 std::string InteractiveShell::Unknown(std::string_view word) const {
-    std::string message = "'" + std::string(word) + "' is neither a command nor an XML request";
+    std::string message = "'";
+    message.append(word).append("' is neither a command nor an XML request");
     // A request's name typed as a command: the shorthand that sends it.
     for (const std::string_view action : kTriggerActions) {
         if (word == action) {
@@ -262,10 +263,10 @@ bool InteractiveShell::Test(std::string_view text, std::string& error) {
     std::string out = Tinted(tint, TestOutcomeText(outcome), settings_.colour) + ": " +
                       TestOutcomeMeaning(outcome);
     if (suspended) {
-        out += "\n" + Tinted(Tint::Advice,
-                             "  the trigger manager is suspended: fire evaluates nothing until "
-                             "resume",
-                             settings_.colour);
+        out += '\n';
+        out += Tinted(Tint::Advice,
+                      "  the trigger manager is suspended: fire evaluates nothing until resume",
+                      settings_.colour);
     }
     session_.Emit(out);
     return true;

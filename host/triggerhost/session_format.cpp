@@ -45,7 +45,8 @@ class TextFormat final : public SessionFormat {
         line = Tinted(failed ? Tint::Bad : Tint::Good, line, colour_);
         const std::string advice = RequestAdvice(request_, value, code);
         if (!advice.empty()) {
-            line += "\n" + Tinted(Tint::Advice, "  " + advice, colour_);
+            line += '\n';
+            line += Tinted(Tint::Advice, "  " + advice, colour_);
         }
         return line;
     }

@@ -106,7 +106,8 @@ std::optional<std::string> CommandHelp(std::string_view word) {
             std::string text =
                 std::string(command.synopsis) + "\n  " + std::string(command.summary) + ".";
             if (!command.details.empty()) {
-                text += "\n" + std::string(command.details);
+                text += '\n';
+                text += command.details;
             }
             return text;
         }
