@@ -39,7 +39,7 @@ bool InteractiveShell::Run(LineSource& lines) {
             break;
         }
         std::string error;
-        if (!Execute(line, error)) {
+        if (!Execute(std::move(line), error)) {
             ReportError(lines.lineNumber(), error);
             everyLineRun = false;
         }
@@ -47,14 +47,15 @@ bool InteractiveShell::Run(LineSource& lines) {
     return everyLineRun;
 }
 
-bool InteractiveShell::Execute(const std::string& line, std::string& error) {
+bool InteractiveShell::Execute(std::string line, std::string& error) {
     const auto first = line.find_first_not_of(" \t\r");
     if (first == std::string::npos) {
         return true;
     }
     if (line[first] == '<') {
-        // The XML-line form, sent as typed.
-        return session_.Send(line.substr(first), error);
+        // The XML-line form, sent as typed; a large request is not held twice while it runs.
+        line.erase(0, first);
+        return session_.Send(std::move(line), error);
     }
     const auto [word, rest] = SplitWord(line);
     if (word == "register") {

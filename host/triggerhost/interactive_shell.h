@@ -28,7 +28,7 @@ class InteractiveShell {
 
   private:
     // One line; false with `error` set when it was refused.
-    bool Execute(const std::string& line, std::string& error);
+    bool Execute(std::string line, std::string& error);
     bool SendShorthand(std::string request, bool withAction, std::string& error);
     bool Help(std::string_view topic, std::string& error);
     bool List(std::string_view pattern, std::string& error);
