@@ -24,7 +24,10 @@ void ActionMirror::Observe(const std::string& request, const std::string& result
         }
         return;
     }
-    if (ResultValue(result) != "true") {
+    const bool changesState =
+        target.name == "registeraction" || target.name == "suspend" || target.name == "resume";
+    // A fire's result (its reply, possibly long) need not be read.
+    if (!changesState || ResultValue(result) != "true") {
         return;
     }
     if (target.name == "registeraction") {
