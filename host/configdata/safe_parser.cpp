@@ -9,6 +9,7 @@
 #include "configdata/markup_scan.h"
 #include "configdata/thread_owned.h"
 #include "configdata/utf_text.h"
+#include "configdata/white_space.h"
 
 namespace configdata {
 namespace {
@@ -125,6 +126,7 @@ ParseOutcome ParseUntrusted(OleStringView text) {
     if (!document || xmlDocGetRootElement(document.get()) == nullptr) {
         return Refused(LastErrorOf(parser));
     }
+    DropWhiteSpaceText(document.get());
     if (const std::string encoding = DeclaredEncoding(utf8); !encoding.empty()) {
         document->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(encoding.c_str()));
         if (document->encoding == nullptr) {

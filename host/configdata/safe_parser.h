@@ -30,7 +30,8 @@ struct ParseOutcome {
 // kMaxDocumentBytes, text that is not well-formed, any document type declaration (which alone
 // closes external entities and entity expansion), and markup past the limits of markup_scan.h.
 // Nothing is fetched, whatever the text names. The encoding a declaration names is recorded and
-// otherwise ignored: the text is Unicode already. Raises std::bad_alloc only.
+// otherwise ignored: the text is Unicode already. White-space-only text is dropped as the platform
+// DOM drops it (white_space.h). Raises std::bad_alloc only.
 ParseOutcome ParseUntrusted(OleStringView text);
 
 }  // namespace configdata

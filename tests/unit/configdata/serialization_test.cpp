@@ -40,7 +40,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "<a b=\"\xC3\xA9\">T\xC3\xBCr \xE2\x9C\x93 \xF0\x9D\x84\x9E</a>"},
         Written{"ChildrenAndAttributesInOrder", "<r b=\"2\" a=\"1\"><c/>t<d>x</d></r>",
                 "<r b=\"2\" a=\"1\"><c/>t<d>x</d></r>", "<r b=\"2\" a=\"1\"><c/>t<d>x</d></r>"},
-        Written{"WhiteSpaceKept", "<r>\n  <c/>\n</r>", "<r>\n  <c/>\n</r>", "<r>\n  <c/>\n</r>"},
+        Written{"IndentationDropped", "<?xml version=\"1.0\"?>\n<r>\n  <c/>\n</r>\n", "<r><c/></r>",
+                "<?xml version=\"1.0\"?>\n<r><c/></r>"},
+        Written{"LineEndsStayLineFeeds", "<a>x\r\ny\rz</a>", "<a>x\ny\nz</a>", "<a>x\ny\nz</a>"},
         Written{"CommentPiCdata", "<r><!--c--><?p d?><![CDATA[<x>&]]></r>",
                 "<r><!--c--><?p d?><![CDATA[<x>&]]></r>", "<r><!--c--><?p d?><![CDATA[<x>&]]></r>"},
         Written{"Namespaces", "<p:r xmlns:p=\"u\" xmlns=\"d\"><p:c p:a=\"1\"/><e/></p:r>",
@@ -57,6 +59,45 @@ INSTANTIATE_TEST_SUITE_P(
                 "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<a>\xC3\xA9</a>"},
         Written{"TopLevelNodesOnLinesOfTheirOwn", "<!--c--><a/><?p?>", "<a/>",
                 "<!--c-->\n<a/>\n<?p?>"}),
+    CaseName());
+
+// Text of nothing but white space is dropped at load unless xml:space="preserve" holds.
+struct Spaced {
+    const char* name;
+    const char* loaded;
+    const char* root;  // expected xml of the root element
+};
+
+class WhiteSpace : public testing::TestWithParam<Spaced> {};
+
+TEST_P(WhiteSpace, DroppedUnlessPreserved) {
+    EXPECT_EQ(XmlOf(RootOf(LoadedDom(GetParam().loaded))), GetParam().root);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WhiteSpace,
+    testing::Values(
+        Spaced{"OnlyBlanks", "<a> \t\r\n</a>", "<a/>"},
+        Spaced{"CharacterReferencesToBlanks", "<a>&#32;&#9;&#10;</a>", "<a/>"},
+        Spaced{"TextKeptWhole", "<a>  x \n </a>", "<a>  x \n </a>"},
+        Spaced{"ReferenceAmongBlanksKeptWhole", "<a> &amp; </a>", "<a> &amp; </a>"},
+        Spaced{"MixedContent", "<a>x <b/> <c/> y</a>", "<a>x <b/><c/> y</a>"},
+        Spaced{"NoBreakSpaceIsText", "<a>\xC2\xA0</a>", "<a>\xC2\xA0</a>"},
+        Spaced{"AroundOtherNodes", "<a> <![CDATA[ ]]> <!-- c --> <?p?> </a>",
+               "<a><![CDATA[ ]]><!-- c --><?p?></a>"},
+        Spaced{"Preserved", "<a xml:space=\"preserve\"> <b> </b></a>",
+               "<a xml:space=\"preserve\"> <b> </b></a>"},
+        Spaced{"PreservedUntilDefault",
+               "<a xml:space=\"preserve\"><b> </b><c xml:space=\"default\"> <d> </d></c></a>",
+               "<a xml:space=\"preserve\"><b> </b><c xml:space=\"default\"><d/></c></a>"},
+        Spaced{"PreservedInsideDefault", "<a> <b xml:space=\"preserve\"> </b> </a>",
+               "<a><b xml:space=\"preserve\"> </b></a>"},
+        Spaced{"UnknownRuleInherits", "<a xml:space=\"preserve\"><b xml:space=\"x\"> </b></a>",
+               "<a xml:space=\"preserve\"><b xml:space=\"x\"> </b></a>"},
+        Spaced{"OtherNamespaceNoRule", "<a xmlns:x=\"u\" x:space=\"preserve\"> </a>",
+               "<a xmlns:x=\"u\" x:space=\"preserve\"/>"},
+        Spaced{"DeepAndSiblingsAfterDrops", "<a><b>\n<c>\n<d> </d>\n</c>\n</b>\n<e> </e>x</a>",
+               "<a><b><c><d/></c></b><e/>x</a>"}),
     CaseName());
 
 struct Built {
@@ -80,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Built{"Fragment", "<x/>", "<a>&lt;x/&gt;</a>"},
                     Built{"Quotes", "x>y\"z'", "<a>x&gt;y\"z'</a>"},
                     Built{"EmptyTextNoChild", "", "<a/>"},
+                    Built{"WhiteSpaceKeptWhenNotLoaded", " \n ", "<a> \n </a>"},
                     Built{"EntityLookalikeIsLiteral", "&amp;", "<a>&amp;amp;</a>"},
                     Built{"ControlCharacterReplaced", "x\x01y", "<a>x\xEF\xBF\xBDy</a>"}),
     CaseName());
