@@ -126,6 +126,11 @@ ParseOutcome ParseUntrusted(OleStringView text) {
     if (!document || xmlDocGetRootElement(document.get()) == nullptr) {
         return Refused(LastErrorOf(parser));
     }
+    // Namespaces belong to well-formedness for the platform DOM too: an undeclared prefix, or a
+    // prefix bound to no name, is refused there, not loaded without its namespace.
+    if (parser->nsWellFormed == 0) {
+        return Refused(LastErrorOf(parser));
+    }
     DropWhiteSpaceText(document.get());
     if (const std::string encoding = DeclaredEncoding(utf8); !encoding.empty()) {
         document->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(encoding.c_str()));

@@ -57,6 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"UndefinedEntity", "<a>&e;</a>", false}, Outcome{"NotXml", "hello", false},
         Outcome{"InternalSubset", "<!DOCTYPE a [<!ELEMENT a ANY>]><a/>", false},
         Outcome{"ExternalSubset", "<!DOCTYPE a SYSTEM \"a.dtd\"><a/>", false},
+        Outcome{"UndeclaredPrefix", "<a><p:b/></a>", false},
+        Outcome{"UndeclaredAttributePrefix", "<a p:b=\"1\"/>", false},
+        Outcome{"PrefixBoundToNoName", "<p:a xmlns:p=\"\"/>", false},
         Outcome{"PublicExternalSubset",
                 "<!DOCTYPE a PUBLIC \"-//x//y\" \"http://127.0.0.1:9/a.dtd\"><a/>", false}),
     CaseName());
