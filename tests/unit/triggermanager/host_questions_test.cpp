@@ -87,6 +87,13 @@ const Trial kTrials[] = {
     {"BothQuotesAndMarkup", "/TriggerData/m[. = concat('a\"b', \"'<&\")]",
      Data("<m>a\"b'&lt;&amp;</m>"), TRIGGERMANAGER_TEST_MATCHED},
     {"EmptyMatchesEverything", "", Data("<x/>"), TRIGGERMANAGER_TEST_MATCHED},
+    // The data is read as the platform DOM reads it; the history keeps it as it was fired.
+    {"TextWithBlanksKeptWhole", "/TriggerData/m[. = ' x ']", Data("<m> x </m>"),
+     TRIGGERMANAGER_TEST_MATCHED},
+    {"BlankTextDropped", "/TriggerData/m/text()", Data("\n  <m>  </m>\n"),
+     TRIGGERMANAGER_TEST_NOT_MATCHED},
+    {"BlankTextPreserved", "/TriggerData/m/text()", Data("<m xml:space=\"preserve\">  </m>"),
+     TRIGGERMANAGER_TEST_MATCHED},
     {"FalseNumber", "count(//x) - 1", Data("<x/>"), TRIGGERMANAGER_TEST_NOT_MATCHED},
     {"DoesNotCompile", "/TriggerData/[", Data("<x/>"), TRIGGERMANAGER_TEST_INVALID_CONDITION},
     {"DataNotXml", "/TriggerData", "<?xml version=\"1.0\"?> <TriggerData>",
