@@ -30,8 +30,11 @@ endfunction()
 
 # A shared library that exports exactly the names listed in its version script.
 function(tb_export_only target version_script)
-    target_link_options(${target} PRIVATE
-        "LINKER:--version-script=${version_script}"
-        "LINKER:--no-undefined")
+    target_link_options(${target} PRIVATE "LINKER:--version-script=${version_script}")
+    # clang links its sanitizer runtimes into the executable only, so an instrumented library
+    # leaves their names to be resolved at load time.
+    if(NOT (TB_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang"))
+        target_link_options(${target} PRIVATE "LINKER:--no-undefined")
+    endif()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${version_script})
 endfunction()

@@ -1,0 +1,120 @@
+// The real host services and the real plug-in, loaded the way the host program loads them; shared
+// by the integration tests and the fuzz targets, so free of any test framework.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "actionmanager/actionmanager_host.h"
+#include "companions/action_manager.h"
+#include "companions/bstr.h"
+#include "companions/utf.h"
+#include "platform/win32.h"
+#include "triggermanager/triggermanager_host.h"
+
+class LoadedPlugin {
+  public:
+    using Export = HRESULT(STDAPICALLTYPE*)();
+    using RunActionExport = HRESULT(STDAPICALLTYPE*)(BSTR, BSTR*);
+
+    LoadedPlugin() {
+        module_ = LoadLibraryA(TB_PLUGIN_PATH);
+        if (module_ != nullptr) {
+            registerActions_ = reinterpret_cast<Export>(GetProcAddress(module_, "RegisterActions"));
+            stopHandler_ = reinterpret_cast<Export>(GetProcAddress(module_, "StopHandler"));
+            runAction_ = reinterpret_cast<RunActionExport>(GetProcAddress(module_, "RunAction"));
+        }
+    }
+    ~LoadedPlugin() {
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
+        }
+    }
+    LoadedPlugin(const LoadedPlugin&) = delete;
+    LoadedPlugin& operator=(const LoadedPlugin&) = delete;
+
+    bool loaded() const {
+        return registerActions_ != nullptr && stopHandler_ != nullptr && runAction_ != nullptr;
+    }
+    HRESULT RegisterActions() const { return registerActions_(); }
+    HRESULT StopHandler() const { return stopHandler_(); }
+    HRESULT RunAction(BSTR request, BSTR* result) const { return runAction_(request, result); }
+
+  private:
+    HMODULE module_ = nullptr;
+    Export registerActions_ = nullptr;
+    Export stopHandler_ = nullptr;
+    RunActionExport runAction_ = nullptr;
+};
+
+// Collects what host actions write, and waits for lines that arrive on another thread.
+class OutputLog {
+  public:
+    static void Write(const char* line, void* context) {
+        auto* log = static_cast<OutputLog*>(context);
+        {
+            std::lock_guard<std::mutex> guard(log->lock_);
+            log->lines_.emplace_back(line != nullptr ? line : "");
+        }
+        log->arrived_.notify_all();
+    }
+
+    std::vector<std::string> Lines() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return lines_;
+    }
+    // Waits (bounded) until at least `count` lines have arrived.
+    bool WaitFor(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        std::unique_lock<std::mutex> guard(lock_);
+        return arrived_.wait_for(guard, limit, [&] { return lines_.size() >= count; });
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> guard(lock_);
+        lines_.clear();
+    }
+
+  private:
+    std::mutex lock_;
+    std::condition_variable arrived_;
+    std::vector<std::string> lines_;
+};
+
+struct Reply {
+    HRESULT code;
+    std::string text;
+};
+
+// Sends a request through the action manager, as the host program does.
+inline Reply Send(const std::string& request) {
+    Bstr wide = ToBstr(request);
+    Bstr result;
+    const HRESULT code = DoAction(wide.get(), result.put());
+    return {code, ToUtf8(result.get())};
+}
+
+inline std::string Register(const std::string& id, const std::string& condition,
+                            const std::string& action) {
+    return "<Request type=\"trigger\" name=\"registeraction\" id=\"" + id + "\" condition=\"" +
+           condition + "\">" + action + "</Request>";
+}
+
+inline std::string Fire(const std::string& data) {
+    return "<Request type=\"trigger\" name=\"fire\"><TriggerData>" + data +
+           "</TriggerData></Request>";
+}
+
+inline std::string Command(const std::string& name, const std::string& id = "") {
+    std::string text = "<Request type=\"trigger\" name=\"" + name + "\"";
+    if (!id.empty()) {
+        text += " id=\"" + id + "\"";
+    }
+    return text + "/>";
+}
+
+inline const std::string kTrue = "<ActionResult><Result>true</Result></ActionResult>";
+inline const std::string kFalse = "<ActionResult><Result>false</Result></ActionResult>";
+inline const std::string kLog = "<Action type=\"host\" name=\"log\"><Said/></Action>";
