@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian machine lacks to build and test the project.
+# Installs what a fresh Debian machine lacks to build and test the project, and any further
+# packages named as arguments.
 set -euo pipefail
 packages=(cmake ninja-build g++ libxml2-dev libsqlite3-dev libgtest-dev libgmock-dev googletest
-          libbenchmark-dev libedit-dev pkg-config nlohmann-json3-dev)
+          libbenchmark-dev libedit-dev pkg-config nlohmann-json3-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
