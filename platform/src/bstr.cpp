@@ -15,6 +15,21 @@ constexpr std::size_t kTerminatorBytes = sizeof(OLECHAR);
 constexpr std::size_t kMaxTextBytes =
     std::numeric_limits<Prefix>::max() - kPrefixBytes - kTerminatorBytes;
 
+// Strings this thread may still allocate before one fails; negative: none fails.
+thread_local LONG successesBeforeFailure = -1;
+
+bool InjectedFailure() {
+    if (successesBeforeFailure < 0) {
+        return false;
+    }
+    if (successesBeforeFailure == 0) {
+        successesBeforeFailure = -1;
+        return true;
+    }
+    --successesBeforeFailure;
+    return false;
+}
+
 unsigned char* BlockOf(BSTR text) {
     return static_cast<unsigned char*>(static_cast<void*>(text)) - kPrefixBytes;
 }
@@ -23,7 +38,7 @@ unsigned char* BlockOf(BSTR text) {
 // `source` or, without one, zeroed so that a string allocated without a source never exposes
 // stale memory.
 BSTR Allocate(const void* source, std::size_t byteLength) {
-    if (byteLength > kMaxTextBytes) {
+    if (byteLength > kMaxTextBytes || InjectedFailure()) {
         return nullptr;
     }
     auto* block =
@@ -95,6 +110,12 @@ UINT SysStringByteLen(BSTR text) {
 
 UINT SysStringLen(BSTR text) {
     return SysStringByteLen(text) / static_cast<UINT>(sizeof(OLECHAR));
+}
+
+LONG PlatformFailStringAllocation(LONG successes) {
+    const LONG left = successesBeforeFailure;
+    successesBeforeFailure = successes < 0 ? -1 : successes;
+    return left;
 }
 
 }  // extern "C"

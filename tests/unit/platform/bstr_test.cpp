@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/win32.h"
 
@@ -74,6 +76,29 @@ TEST(Bstr, LengthsThePrefixCannotHoldGiveNull) {
     EXPECT_EQ(SysAllocStringLen(nullptr, 0x80000000u), nullptr);
     EXPECT_EQ(SysAllocStringLen(nullptr, 0xFFFFFFFFu), nullptr);
     EXPECT_EQ(SysAllocStringByteLen(nullptr, 0xFFFFFFFFu), nullptr);
+}
+
+// The test hook fails exactly one allocation, of any of the three kinds: the one after the given
+// number of successes, on the thread that armed it and no other.
+TEST(Bstr, AnArmedFailureHitsOneAllocationOfItsThread) {
+    using Allocation = BSTR (*)();
+    const std::array<Allocation, 3> kinds = {[] { return SysAllocString(u"a"); },
+                                             [] { return SysAllocStringLen(u"ab", 2); },
+                                             [] { return SysAllocStringByteLen("ab", 2); }};
+    for (const Allocation allocate : kinds) {
+        for (LONG successes = 0; successes < 3; ++successes) {
+            EXPECT_LT(PlatformFailStringAllocation(successes), 0) << "nothing was armed";
+            std::thread([allocate] { EXPECT_NE(Owned(allocate()), nullptr); }).join();
+            for (LONG made = 0; made < 5; ++made) {
+                EXPECT_EQ(Owned(allocate()) == nullptr, made == successes) << successes;
+            }
+            EXPECT_LT(PlatformFailStringAllocation(-1), 0) << "the failure has happened";
+        }
+    }
+    PlatformFailStringAllocation(2);
+    EXPECT_NE(Owned(SysAllocString(u"a")), nullptr);
+    EXPECT_EQ(PlatformFailStringAllocation(-1), 1) << "disarming tells what was left";
+    EXPECT_NE(Owned(SysAllocString(u"a")), nullptr);
 }
 
 }  // namespace

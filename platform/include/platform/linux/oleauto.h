@@ -81,6 +81,12 @@ TB_PLATFORM_API void SysFreeString(BSTR text);
 TB_PLATFORM_API UINT SysStringLen(BSTR text);
 TB_PLATFORM_API UINT SysStringByteLen(BSTR text);
 
+// Platform extension, not a Win32 name, for tests of the out-of-memory paths: on the calling
+// thread, once `successes` more strings have been allocated, the next allocation fails (null), and
+// only that one; negative disarms. Returns what was left of the previous setting: negative when
+// its failure has happened (or none was armed).
+TB_PLATFORM_API LONG PlatformFailStringAllocation(LONG successes);
+
 TB_PLATFORM_API void VariantInit(VARIANTARG* variant);
 TB_PLATFORM_API HRESULT VariantClear(VARIANTARG* variant);
 TB_PLATFORM_API HRESULT VariantCopy(VARIANTARG* destination, const VARIANTARG* source);
