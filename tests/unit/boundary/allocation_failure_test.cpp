@@ -1,14 +1,19 @@
-// Memory running out at each allocation in turn, below RunAction and below the event sink: every
-// call still ends with a result code, a failed RunAction leaves its slot null, and nothing leaks
-// (the address sanitizer's leak check runs at exit).
+// Memory running out at each allocation in turn, below RunAction and below the event sink, once
+// for the C++ allocator and once for wide strings (SysAllocString and its kin): every call still
+// ends with a result code, a failed RunAction leaves its slot null, and nothing leaks (the fakes
+// count their objects; the address sanitizer's leak check runs at exit).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "boundary/exports.h"
 #include "bridge/trigger_bridge.h"
 #include "companions/bstr.h"
+#include "companions/utf.h"
 #include "fakes/event_arguments.h"
 #include "fakes/fake_action_manager.h"
 #include "fakes/module_fixture.h"
@@ -85,7 +90,35 @@ using fakes::TriggerManagerFactory;
 
 constexpr long kMostAllocations = 20000;
 
-class AllocationFailureTest : public fakes::ModuleFixture {
+// One kind of allocation made to fail: the one after `successes` more succeed, and only that one.
+struct FailingAllocation {
+    const char* name;
+    void (*arm)(long successes);
+    // Disarms; whether the armed failure happened.
+    bool (*disarm)();
+};
+
+void PrintTo(const FailingAllocation& allocation, std::ostream* out) {
+    *out << allocation.name;
+}
+
+const FailingAllocation kOperatorNew{"operator_new",
+                                     [](long successes) {
+                                         failureInjected = false;
+                                         allocationsLeft = successes;
+                                     },
+                                     [] {
+                                         allocationsLeft = -1;
+                                         return failureInjected;
+                                     }};
+
+const FailingAllocation kWideString{
+    "wide_string",
+    [](long successes) { PlatformFailStringAllocation(static_cast<LONG>(successes)); },
+    [] { return PlatformFailStringAllocation(-1) < 0; }};
+
+class AllocationFailureTest : public fakes::ModuleFixture,
+                              public ::testing::WithParamInterface<FailingAllocation> {
   protected:
     void SetUp() override {
         ModuleFixture::SetUp();
@@ -98,76 +131,57 @@ class AllocationFailureTest : public fakes::ModuleFixture {
         ModuleFixture::TearDown();
     }
 
-    // Runs `call` once for each allocation it makes, failing that allocation; `check` sees each
-    // outcome. Returns how many allocations the call makes when none fails.
-    template <class Call, class Check>
-    long Sweep(Call call, Check check) {
+    // Runs one request once for each allocation it makes, failing that allocation. Whichever
+    // fails, the call ends with a result (a document, or empty text when not even that could be
+    // had), or with E_OUTOFMEMORY and a null slot. The first allocation is the copy of the
+    // request and the last the result handed back: failing either fails the call, never with
+    // half a result.
+    void SweepRunAction(OleStringView text) {
+        const Bstr request = Bstr::Copy(text);
+        std::vector<HRESULT> failedCodes;
         for (long failAt = 0; failAt < kMostAllocations; ++failAt) {
-            failureInjected = false;
-            allocationsLeft = failAt;
-            auto outcome = call();
-            allocationsLeft = -1;
-            check(outcome, failureInjected);
-            if (!failureInjected || ::testing::Test::HasFatalFailure()) {
-                return failAt;
+            BSTR slot = nullptr;
+            GetParam().arm(failAt);
+            const HRESULT code = RunAction(request.get(), &slot);
+            const bool failed = GetParam().disarm();
+            const Bstr result(slot);
+            if (!failed) {
+                EXPECT_EQ(code, S_OK);
+                EXPECT_TRUE(result);
+                RecordProperty("allocations", static_cast<int>(failAt));
+                ASSERT_GT(failAt, 10);
+                EXPECT_EQ(failedCodes.front(), E_OUTOFMEMORY);
+                EXPECT_EQ(failedCodes.back(), E_OUTOFMEMORY);
+                return;
+            }
+            failedCodes.push_back(code);
+            if (FAILED(code)) {
+                EXPECT_EQ(code, E_OUTOFMEMORY);
+                EXPECT_FALSE(result) << "a failed call left a string in the slot";
+            } else {
+                // Empty when even the result document could not be had.
+                EXPECT_THAT(ToUtf8(result.get()),
+                            testing::AnyOf(testing::IsEmpty(),
+                                           testing::StartsWith("<ActionResult><Result")));
             }
             TriggerBridge::Instance().actionTable().Clear();
         }
         ADD_FAILURE() << "the call never completed without a failed allocation";
-        return kMostAllocations;
     }
 
     ComPtr<FakeTriggerManager> manager_;
 };
 
-struct RunResult {
-    HRESULT code;
-    BSTR slot;
-};
-
-void CheckRunResult(const RunResult& result, bool failed, HRESULT expectedWithoutFailure) {
-    Bstr owned(result.slot);
-    if (!failed) {
-        EXPECT_EQ(result.code, expectedWithoutFailure);
-        EXPECT_TRUE(owned);
-        return;
-    }
-    EXPECT_TRUE(SUCCEEDED(result.code) || result.code == E_OUTOFMEMORY) << std::hex << result.code;
-    if (FAILED(result.code)) {
-        EXPECT_FALSE(owned) << "a failed call left a string in the slot";
-    }
-}
-
-TEST_F(AllocationFailureTest, RegisterActionRequest) {
-    const Bstr request =
-        Bstr::Copy(OLESTR("<R type=\"trigger\" name=\"registeraction\" id=\"t1\" condition=\"/d\">")
+TEST_P(AllocationFailureTest, RegisterActionRequest) {
+    SweepRunAction(OLESTR("<R type=\"trigger\" name=\"registeraction\" id=\"t1\" condition=\"/d\">")
                        OLESTR("<Action type=\"host\" name=\"log\"><Text>on</Text></Action></R>"));
-    const long allocations = Sweep(
-        [&] {
-            RunResult result{S_OK, nullptr};
-            result.code = RunAction(request.get(), &result.slot);
-            return result;
-        },
-        [](const RunResult& result, bool failed) { CheckRunResult(result, failed, S_OK); });
-    RecordProperty("allocations", static_cast<int>(allocations));
-    EXPECT_GT(allocations, 10);
 }
 
-TEST_F(AllocationFailureTest, FireRequest) {
-    const Bstr request =
-        Bstr::Copy(OLESTR("<R type=\"trigger\" name=\"fire\"><TriggerData v=\"1\"/></R>"));
-    const long allocations = Sweep(
-        [&] {
-            RunResult result{S_OK, nullptr};
-            result.code = RunAction(request.get(), &result.slot);
-            return result;
-        },
-        [](const RunResult& result, bool failed) { CheckRunResult(result, failed, S_OK); });
-    RecordProperty("allocations", static_cast<int>(allocations));
-    EXPECT_GT(allocations, 10);
+TEST_P(AllocationFailureTest, FireRequest) {
+    SweepRunAction(OLESTR("<R type=\"trigger\" name=\"fire\"><TriggerData v=\"1\"/></R>"));
 }
 
-TEST_F(AllocationFailureTest, FiredTrigger) {
+TEST_P(AllocationFailureTest, FiredTrigger) {
     TriggerBridge& bridge = TriggerBridge::Instance();
     int failedRuns = 0;
     for (long failAt = 0; failAt < kMostAllocations; ++failAt) {
@@ -175,13 +189,11 @@ TEST_F(AllocationFailureTest, FiredTrigger) {
         ASSERT_NE(bridge.RegisterTrigger("t1", "", "<Action type=\"host\" name=\"log\"/>"), 0);
         fakes::EventArguments arguments =
             fakes::EventArguments::TriggerFired(OLESTR("t1"), OLESTR("<TriggerData v=\"1\"/>"));
-        failureInjected = false;
-        allocationsLeft = failAt;
+        GetParam().arm(failAt);
         const HRESULT code =
             bridge.Invoke(DISPID_TRIGGERFIRED, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
                           arguments.params(), nullptr, nullptr, nullptr);
-        allocationsLeft = -1;
-        if (!failureInjected) {
+        if (!GetParam().disarm()) {
             EXPECT_EQ(code, S_OK);
             EXPECT_FALSE(fakes::ActionManagerFake::Requests().empty());
             break;
@@ -190,7 +202,11 @@ TEST_F(AllocationFailureTest, FiredTrigger) {
         ++failedRuns;
     }
     RecordProperty("allocations", failedRuns);
-    EXPECT_GT(failedRuns, 10);
+    EXPECT_GE(failedRuns, 4);
 }
+
+INSTANTIATE_TEST_SUITE_P(EachAllocator, AllocationFailureTest,
+                         testing::Values(kOperatorNew, kWideString),
+                         [](const auto& allocation) { return std::string(allocation.param.name); });
 
 }  // namespace
