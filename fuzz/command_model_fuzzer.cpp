@@ -58,8 +58,6 @@ constexpr std::array<Condition, 9> kConditions = {{
     {"/TriggerData/[", nullptr},
 }};
 
-constexpr std::string_view kTrue = "<ActionResult><Result>true</Result></ActionResult>";
-constexpr std::string_view kFalse = "<ActionResult><Result>false</Result></ActionResult>";
 constexpr std::size_t kMostCommands = 64;
 
 std::string Request(std::string_view name, std::string_view attributes = {},
@@ -114,15 +112,15 @@ class ModelRun {
                 Fire(NewData());
                 break;
             case 7:
-                Expect(Request("suspend"), kTrue);
+                Expect(Request("suspend"), kTrueResult);
                 suspended_ = true;
                 break;
             case 8:
-                Expect(Request("resume"), kTrue);
+                Expect(Request("resume"), kTrueResult);
                 suspended_ = false;
                 break;
             default:
-                Expect(Request("deletedb"), kTrue);
+                Expect(Request("deletedb"), kTrueResult);
                 triggers_.clear();
                 break;
         }
@@ -131,7 +129,7 @@ class ModelRun {
     // After `unregisteraction *` nothing is left to match.
     void Finish() {
         Unregister("*");
-        Expect(Request("resume"), kTrue);
+        Expect(Request("resume"), kTrueResult);
         suspended_ = false;
         FuzzCheck(triggers_.empty(), "the model forgets every trigger for '*'");
         Fire({{'x', 0}, {'y', 1}});
@@ -165,7 +163,7 @@ class ModelRun {
         PluginSession::Outcome outcome = session_.Run(request);
         FuzzCheck(outcome.text == result, "a command gives the result the model expects",
                   request + "\n  gave " + outcome.text + "\n  expected " + std::string(result));
-        FuzzCheck(outcome.code == (result == kFalse ? S_FALSE : S_OK),
+        FuzzCheck(outcome.code == (result == kFalseResult ? S_FALSE : S_OK),
                   "a command's code follows its result", request);
         return outcome;
     }
@@ -180,7 +178,7 @@ class ModelRun {
                        MarkupAttribute("id", id) +
                            MarkupAttribute("condition", kConditions[condition].text),
                        ActionOf(serial)),
-               accepted ? kTrue : kFalse);
+               accepted ? kTrueResult : kFalseResult);
         if (accepted) {
             triggers_[id] = {condition, serial};
         }
@@ -202,7 +200,7 @@ class ModelRun {
     }
 
     void Unregister(const std::string& idOrPattern) {
-        Expect(Request("unregisteraction", MarkupAttribute("id", idOrPattern)), kTrue);
+        Expect(Request("unregisteraction", MarkupAttribute("id", idOrPattern)), kTrueResult);
         if (idOrPattern.find_first_of("*?") == std::string::npos) {
             triggers_.erase(idOrPattern);
             return;
@@ -237,7 +235,7 @@ class ModelRun {
                     (listed.empty() ? "/>" : ">" + listed + "</FireResult>");
         }
         const std::string request = Request("fire", {}, xml);
-        Expect(request, "<ActionResult><Result>" + EscapeText(reply) + "</Result></ActionResult>");
+        Expect(request, FireResult(reply));
         session_.WaitIdle();
         const std::vector<std::string> ran = session_.TakeLines();
         std::string shown;

@@ -8,6 +8,7 @@
 #include "companions/utf.h"
 #include "fuzz_check.h"
 #include "integration/plugin_host.h"
+#include "markup.h"
 
 namespace {
 
@@ -31,6 +32,10 @@ const bool trace = std::getenv("TB_FUZZ_TRACE") != nullptr;
 OLECHAR unwrittenSlot[] = u"unwritten";
 
 }  // namespace
+
+std::string FireResult(std::string_view reply) {
+    return "<ActionResult><Result>" + EscapeText(reply) + "</Result></ActionResult>";
+}
 
 PluginSession::PluginSession(bool deliveryThread) : deliveryThread_(deliveryThread) {
     FuzzCheck(Plugin().loaded(), "the plug-in loads", TB_PLUGIN_PATH);

@@ -5,9 +5,19 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32.h"
+
+// What RunAction answers for a command that succeeded or failed.
+inline constexpr std::string_view kTrueResult =
+    "<ActionResult><Result>true</Result></ActionResult>";
+inline constexpr std::string_view kFalseResult =
+    "<ActionResult><Result>false</Result></ActionResult>";
+
+// What RunAction answers for a fire that the trigger manager answered with `reply`.
+std::string FireResult(std::string_view reply);
 
 class PluginSession {
   public:

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::string_view kTrue = "<ActionResult><Result>true</Result></ActionResult>";
-constexpr std::string_view kFalse = "<ActionResult><Result>false</Result></ActionResult>";
 constexpr std::string_view kResultOpen = "<ActionResult><Result";
 
 constexpr std::array<std::string_view, 6> kCommands = {
@@ -167,8 +165,8 @@ void CheckOutcome(const PluginSession::Outcome& outcome, const std::string& requ
     if (FAILED(outcome.code)) {
         return;  // the session has checked the slot is null
     }
-    if (outcome.text == kTrue || outcome.text == kFalse) {
-        FuzzCheck((outcome.code == S_OK) == (outcome.text == kTrue),
+    if (outcome.text == kTrueResult || outcome.text == kFalseResult) {
+        FuzzCheck((outcome.code == S_OK) == (outcome.text == kTrueResult),
                   "RunAction returns 0 exactly for a true result", request);
         return;
     }
@@ -188,16 +186,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     session.WaitIdle();
-    FuzzCheck(session.Run("<R type=\"trigger\" name=\"unregisteraction\" id=\"*\"/>").text == kTrue,
-              "unregistering every trigger succeeds");
+    FuzzCheck(
+        session.Run("<R type=\"trigger\" name=\"unregisteraction\" id=\"*\"/>").text == kTrueResult,
+        "unregistering every trigger succeeds");
     session.Run("<R type=\"trigger\" name=\"resume\"/>");
     session.TakeLines();
     const PluginSession::Outcome probe =
         session.Run("<R type=\"trigger\" name=\"fire\"><TriggerData><probe/></TriggerData></R>");
     session.WaitIdle();
-    FuzzCheck(probe.text ==
-                  "<ActionResult><Result>&lt;FireResult matched=\"0\"/&gt;</Result>"
-                  "</ActionResult>",
+    FuzzCheck(probe.text == FireResult("<FireResult matched=\"0\"/>"),
               "after unregistering every trigger a firing matches nothing", probe.text);
     FuzzCheck(session.TakeLines().empty(), "after unregistering every trigger nothing runs");
     return 0;
