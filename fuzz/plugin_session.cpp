@@ -37,11 +37,15 @@ std::string FireResult(std::string_view reply) {
     return "<ActionResult><Result>" + EscapeText(reply) + "</Result></ActionResult>";
 }
 
-PluginSession::PluginSession(bool deliveryThread) : deliveryThread_(deliveryThread) {
+PluginSession::PluginSession(bool deliveryThread, LONG chainBudget)
+    : deliveryThread_(deliveryThread) {
     FuzzCheck(Plugin().loaded(), "the plug-in loads", TB_PLUGIN_PATH);
     ActionManagerSetOutput(&OutputLog::Write, &Log());
     Log().Clear();
     TriggerManagerSetDeliveryThread(deliveryThread ? TRUE : FALSE);
+    if (chainBudget > 0) {
+        FuzzCheck(TriggerManagerSetChainBudget(chainBudget) == S_OK, "a chain budget is taken");
+    }
     FuzzCheck(Plugin().RegisterActions() == S_OK, "RegisterActions connects a fresh plug-in");
 }
 

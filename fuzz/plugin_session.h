@@ -27,8 +27,9 @@ class PluginSession {
         std::string text;  // the result as UTF-8; empty when the slot was null
     };
 
-    // Connects the plug-in (RegisterActions); events on a delivery thread when asked.
-    explicit PluginSession(bool deliveryThread);
+    // Connects the plug-in (RegisterActions); events on a delivery thread when asked, and a
+    // chain budget of that many firings when one is given (the manager's own otherwise).
+    explicit PluginSession(bool deliveryThread, LONG chainBudget = 0);
     // Waits for queued events, then disconnects (StopHandler).
     ~PluginSession();
     PluginSession(const PluginSession&) = delete;
