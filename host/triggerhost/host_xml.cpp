@@ -42,5 +42,12 @@ std::string ParserErrorText(xmlParserCtxt* parser) {
     while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) {
         message.pop_back();
     }
+    // Some messages go on to a second line (the bytes that are not UTF-8, say); the host prints
+    // one line per error.
+    for (char& c : message) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
     return "line " + std::to_string(error->line) + ": " + message;
 }

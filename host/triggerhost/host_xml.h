@@ -39,5 +39,6 @@ void RefuseDocumentTypes(xmlSAXHandler& sax) noexcept;
 // A parser context for whole texts, refusing document types; raises std::bad_alloc.
 Parser NewParser();
 
-// The parser's last error as "line N: message", or a general phrase when it recorded none.
+// The parser's last error as "line N: message" on one line, or a general phrase when it recorded
+// none.
 std::string ParserErrorText(xmlParserCtxt* parser);

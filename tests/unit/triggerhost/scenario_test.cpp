@@ -73,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(Scenario, BadScenarioTest,
                          testing::Values(BadScenario{"", "'s.xml' is not a well-formed scenario"},
                                          BadScenario{"<S><Request></S>", "line 1"},
                                          BadScenario{"<!DOCTYPE S [<!ENTITY e \"x\">]><S>&e;</S>",
-                                                     "document type"}));
+                                                     "document type"},
+                                         BadScenario{"<S>\x8B\x90</S>", "Bytes: 0x8B 0x90"}));
 
 TEST(Scenario, MissingFileIsNamed) {
     std::string error;
