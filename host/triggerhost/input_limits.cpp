@@ -1,7 +1,15 @@
 #include "input_limits.h"
 
 std::string RequestLimitText() {
-    return std::to_string(kMaxRequestBytes / (1024 * 1024)) + " MiB";
+    return SizeText(kMaxRequestBytes);
+}
+
+std::string SizeText(std::size_t bytes) {
+    constexpr std::size_t kMebibyte = 1024 * 1024;
+    if (bytes != 0 && bytes % kMebibyte == 0) {
+        return std::to_string(bytes / kMebibyte) + " MiB";
+    }
+    return std::to_string(bytes) + " bytes";
 }
 
 std::string Shortened(std::string_view text, std::size_t limit) {

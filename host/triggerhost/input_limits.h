@@ -17,6 +17,15 @@ inline constexpr std::size_t kMaxRequestItems = configdata::kMaxMarkupItems;
 
 // "16 MiB": the request limit as people read it.
 std::string RequestLimitText();
+// A size as people read it: whole mebibytes as "N MiB", anything else as "N bytes".
+std::string SizeText(std::size_t bytes);
+
+// How much one request of a scenario may take: bytes of input, and elements, attributes and
+// other markup.
+struct RequestBounds {
+    std::size_t bytes = kMaxRequestBytes;
+    std::size_t items = kMaxRequestItems;
+};
 
 // Texts printed longer than this are cut (see Shortened).
 inline constexpr std::size_t kEchoBytes = 1024;

@@ -1,13 +1,7 @@
 #include "line_reader.h"
 
-namespace {
-
-constexpr std::size_t kPieceBytes = 64 * 1024;
-
-}  // namespace
-
-LineReader::LineReader(std::istream& input, std::size_t maxBytes)
-    : input_(input), maxBytes_(maxBytes), piece_(kPieceBytes) {}
+LineReader::LineReader(std::istream& input, std::size_t maxBytes, std::size_t pieceBytes)
+    : input_(input), maxBytes_(maxBytes), piece_(pieceBytes) {}
 
 LineReader::Status LineReader::Next(std::string& line) {
     line.clear();

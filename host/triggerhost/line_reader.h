@@ -11,7 +11,8 @@ class LineReader {
   public:
     enum class Status { Line, TooLong, End };
 
-    LineReader(std::istream& input, std::size_t maxBytes);
+    // `pieceBytes`: how much of a line is read at a time (at least 2).
+    LineReader(std::istream& input, std::size_t maxBytes, std::size_t pieceBytes = 64 * 1024);
 
     // The next line, without its line break. TooLong: the line had more than maxBytes bytes and
     // has been skipped (`line` is empty). End: no more input.

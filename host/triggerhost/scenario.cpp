@@ -63,7 +63,7 @@ std::string NoteText(xmlNode* note) {
 // instructions directly inside the root are skipped, as before.
 class ScenarioReader::Parse : public ParseStop {
   public:
-    explicit Parse(std::string name) : name_(std::move(name)) {
+    Parse(std::string name, RequestBounds bounds) : name_(std::move(name)), bounds_(bounds) {
         xmlSAXHandler sax;
         std::memset(&sax, 0, sizeof sax);
         xmlSAXVersion(&sax, 2);
@@ -111,11 +111,11 @@ class ScenarioReader::Parse : public ParseStop {
             Fail(Refusal());
         } else if (code != 0 || parser_->wellFormed == 0) {
             Fail(name_ + " is not a well-formed scenario (" + ParserErrorText(parser_.get()) + ")");
-        } else if (fed_ - boundary_ > static_cast<long>(kMaxRequestBytes + kPieceBytes)) {
+        } else if (fed_ - boundary_ > static_cast<long>(bounds_.bytes + piece.size())) {
             // The parser holds a piece of markup it has not finished, and no request can be that
             // large: a start tag or a comment of many megabytes, say.
             Fail(name_ + " line " + std::to_string(parser_->input->line) + ": more than " +
-                 RequestLimitText() + " of markup in one piece" +
+                 SizeText(bounds_.bytes) + " of markup in one piece" +
                  (depth_ > 1 ? " inside the request <" + stepName_ + ">" : std::string()) +
                  ", more than the plug-in accepts in one request");
         } else if (static_cast<std::size_t>(xmlDictSize(parser_->dict)) > kMaxScenarioNames) {
@@ -146,10 +146,11 @@ class ScenarioReader::Parse : public ParseStop {
         const std::string where =
             name_ + " line " + std::to_string(stepLine_) + ": the request <" + stepName_ + ">";
         if (reason == kRequestTooComplex) {
-            return where + " holds more than " + std::to_string(kMaxRequestItems) +
+            return where + " holds more than " + std::to_string(bounds_.items) +
                    " elements and attributes, more than the plug-in accepts";
         }
-        return where + " is larger than " + RequestLimitText() + ", more than the plug-in accepts";
+        return where + " is larger than " + SizeText(bounds_.bytes) +
+               ", more than the plug-in accepts";
     }
 
     long Consumed() const noexcept { return xmlByteConsumed(parser_.get()); }
@@ -157,9 +158,9 @@ class ScenarioReader::Parse : public ParseStop {
     // Counts `items` pieces of markup towards the request being read and checks its size.
     void Count(std::size_t items) noexcept {
         stepItems_ += items;
-        if (stepItems_ > kMaxRequestItems) {
+        if (stepItems_ > bounds_.items) {
             StopParse(parser_.get(), kRequestTooComplex);
-        } else if (Consumed() - boundary_ > static_cast<long>(kMaxRequestBytes)) {
+        } else if (Consumed() - boundary_ > static_cast<long>(bounds_.bytes)) {
             StopParse(parser_.get(), kRequestTooLarge);
         }
     }
@@ -259,6 +260,7 @@ class ScenarioReader::Parse : public ParseStop {
     }
 
     std::string name_;
+    RequestBounds bounds_;
     Parser parser_;
     int depth_ = 0;
     xmlNode* step_ = nullptr;  // the request or note being read, in the root
@@ -284,12 +286,22 @@ std::unique_ptr<ScenarioReader> ScenarioReader::OpenFile(const std::string& path
 }
 
 ScenarioReader::ScenarioReader(std::string_view text, std::string name)
-    : text_(text), parse_(std::make_unique<Parse>(std::move(name))) {}
+    : ScenarioReader(
+          [text]() mutable {
+              const std::string_view piece = text.substr(0, kPieceBytes);
+              text.remove_prefix(piece.size());
+              return piece;
+          },
+          std::move(name)) {}
+
+ScenarioReader::ScenarioReader(std::function<std::string_view()> nextPiece, std::string name,
+                               RequestBounds bounds)
+    : nextPiece_(std::move(nextPiece)), parse_(std::make_unique<Parse>(std::move(name), bounds)) {}
 
 ScenarioReader::ScenarioReader(std::unique_ptr<std::FILE, FileCloser> file, std::string name)
     : file_(std::move(file)),
       buffer_(kPieceBytes, '\0'),
-      parse_(std::make_unique<Parse>(std::move(name))) {}
+      parse_(std::make_unique<Parse>(std::move(name), RequestBounds{})) {}
 
 ScenarioReader::~ScenarioReader() = default;
 
@@ -298,9 +310,7 @@ std::string_view ScenarioReader::ReadPiece() {
         const std::size_t read = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
         return std::string_view(buffer_.data(), read);
     }
-    const std::string_view piece = text_.substr(0, kPieceBytes);
-    text_.remove_prefix(piece.size());
-    return piece;
+    return nextPiece_();
 }
 
 std::optional<ScenarioStep> ScenarioReader::Next() {

@@ -6,10 +6,13 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "input_limits.h"
 
 struct ScenarioStep {
     enum class Kind { Request, Note } kind;
@@ -23,6 +26,11 @@ class ScenarioReader {
     static std::unique_ptr<ScenarioReader> OpenFile(const std::string& path, std::string& error);
     // Reads `text`, which must outlive the reader; `name` stands for it in messages.
     ScenarioReader(std::string_view text, std::string name);
+    // Reads the pieces `nextPiece` gives in turn, up to the first empty one, which ends the input;
+    // each must stay valid until the next is asked for. A request larger than `bounds` ends the
+    // scenario.
+    ScenarioReader(std::function<std::string_view()> nextPiece, std::string name,
+                   RequestBounds bounds = {});
     ~ScenarioReader();
     ScenarioReader(const ScenarioReader&) = delete;
     ScenarioReader& operator=(const ScenarioReader&) = delete;
@@ -43,7 +51,7 @@ class ScenarioReader {
     std::string_view ReadPiece();
 
     std::unique_ptr<std::FILE, FileCloser> file_;
-    std::string_view text_;
+    std::function<std::string_view()> nextPiece_;
     std::string buffer_;
     std::unique_ptr<Parse> parse_;
 };
