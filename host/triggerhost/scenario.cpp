@@ -219,8 +219,13 @@ class ScenarioReader::Parse : public ParseStop {
         Guarded(context, [&](Parse& parse) {
             xmlSAX2EndElementNs(context, localName, prefix, uri);
             if (--parse.depth_ == 1 && parse.step_ != nullptr) {
-                parse.Finish();
-                parse.Between();
+                // Text is handed over before the parser has moved past it, so the request's last
+                // text is measured only here.
+                parse.Count(0);
+                if (parse.reason == nullptr) {
+                    parse.Finish();
+                    parse.Between();
+                }
             }
         });
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "scenario.h"
@@ -75,6 +76,46 @@ INSTANTIATE_TEST_SUITE_P(Scenario, BadScenarioTest,
                                          BadScenario{"<!DOCTYPE S [<!ENTITY e \"x\">]><S>&e;</S>",
                                                      "document type"},
                                          BadScenario{"<S>\x8B\x90</S>", "Bytes: 0x8B 0x90"}));
+
+struct BoundedScenario {
+    const char* text;
+    RequestBounds bounds;
+    std::size_t steps;
+    const char* messagePart;
+};
+
+class BoundedScenarioTest : public testing::TestWithParam<BoundedScenario> {};
+
+TEST_P(BoundedScenarioTest, StopsAtTheFirstRequestOverItsBounds) {
+    std::string_view text = GetParam().text;
+    ScenarioReader reader([&text] { return std::exchange(text, std::string_view()); }, "'s.xml'",
+                          GetParam().bounds);
+    std::size_t steps = 0;
+    while (reader.Next()) {
+        ++steps;
+    }
+    EXPECT_EQ(steps, GetParam().steps);
+    if (*GetParam().messagePart == '\0') {
+        EXPECT_EQ(reader.error(), "");
+    } else {
+        EXPECT_NE(reader.error().find(GetParam().messagePart), std::string::npos) << reader.error();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, BoundedScenarioTest,
+    testing::Values(
+        // The text just before the end tag counts, though it is handed over before it is read.
+        BoundedScenario{"<S><R/><R>0123456789012345678901234567890123456789</R></S>",
+                        {40, 10},
+                        1,
+                        "line 1: the request <R> is larger than 40 bytes"},
+        BoundedScenario{"<S><Note>a</Note><R a=\"1\"><!--c--><?p?><x/></R></S>",
+                        {1000, 4},
+                        1,
+                        "the request <R> holds more than 4 elements"},
+        BoundedScenario{"<S><R a=\"1\"><!--c--><?p?><x/></R></S>", {1000, 5}, 1, ""},
+        BoundedScenario{"<S><R/><R>01234567890123456789</R></S>", {40, 10}, 2, ""}));
 
 TEST(Scenario, MissingFileIsNamed) {
     std::string error;
