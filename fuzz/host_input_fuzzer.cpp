@@ -82,6 +82,15 @@ Reading ReadInPieces(std::string_view text, Choices* pieceBytes) {
     return ReadAll(reader);
 }
 
+// The steps and outcome of a reading, for a finding's report.
+std::string Told(const Reading& reading) {
+    std::string told;
+    for (const ScenarioStep& step : reading.steps) {
+        told += "[" + step.text + "] ";
+    }
+    return told + "error: " + reading.error;
+}
+
 bool SameSteps(const Reading& one, const Reading& other) {
     if (one.steps.size() != other.steps.size() || one.error.empty() != other.error.empty()) {
         return false;
@@ -184,7 +193,7 @@ void CheckScenario(std::string_view text, Choices& choices) {
     const Reading whole = ReadInPieces(text, nullptr);
     const Reading pieces = ReadInPieces(text, &choices);
     FuzzCheck(SameSteps(whole, pieces), "reading in pieces gives the steps of reading whole",
-              whole.error + " / " + pieces.error);
+              "whole: " + Told(whole) + "\nin pieces: " + Told(pieces));
     CheckBounds(text, whole, choices);
     const bool showsExpansion = Shows(text, kExpanded);
     for (const ScenarioStep& step : whole.steps) {

@@ -56,6 +56,46 @@ std::string NoteText(xmlNode* note) {
     return text;
 }
 
+bool SpacePreserved(xmlNode* element, bool inherited) {
+    xmlChar* space =
+        xmlGetNsProp(element, reinterpret_cast<const xmlChar*>("space"), XML_XML_NAMESPACE);
+    const bool preserved = space != nullptr
+                               ? xmlStrcmp(space, reinterpret_cast<const xmlChar*>("preserve")) == 0
+                               : inherited;
+    xmlFree(space);
+    return preserved;
+}
+
+// Blank text among the children of an element that holds elements and no other text is
+// indentation, and is dropped, so that a request is sent without it; elsewhere, and under
+// xml:space="preserve", text is kept as it is. (libxml2's own option for this decides by what it
+// has seen of the input after the blanks, so a request would come out differently depending on
+// where the pieces of the file happened to end.)
+void DropIndentation(xmlNode* element, bool preserve) {
+    bool holdsElements = false;
+    bool holdsText = false;
+    for (xmlNode* child = element->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE) {
+            holdsElements = true;
+            DropIndentation(child, SpacePreserved(child, preserve));
+        } else if (child->type == XML_CDATA_SECTION_NODE ||
+                   (child->type == XML_TEXT_NODE && xmlIsBlankNode(child) == 0)) {
+            holdsText = true;
+        }
+    }
+    if (!holdsElements || holdsText || preserve) {
+        return;
+    }
+    for (xmlNode* child = element->children; child != nullptr;) {
+        xmlNode* next = child->next;
+        if (child->type == XML_TEXT_NODE) {
+            xmlUnlinkNode(child);
+            xmlFreeNode(child);
+        }
+        child = next;
+    }
+}
+
 }  // namespace
 
 // A push parse that builds the tree of one request at a time: the root element stays, each of its
@@ -72,16 +112,16 @@ class ScenarioReader::Parse : public ParseStop {
         sax.endElementNs = &OnEndElement;
         sax.characters = &OnCharacters;
         sax.cdataBlock = &OnCdata;
-        sax.ignorableWhitespace = &OnIgnorableWhitespace;
+        // Every blank is text here; DropIndentation decides which to keep.
+        sax.ignorableWhitespace = &OnCharacters;
         sax.comment = &OnComment;
         sax.processingInstruction = &OnInstruction;
         parser_.reset(xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr));
         if (!parser_) {
             throw std::bad_alloc();
         }
-        // Blank text between elements is dropped, so a request is sent without its indentation;
-        // names are not shared through the dictionary, so text never grows it.
-        xmlCtxtUseOptions(parser_.get(), kHostParseOptions | XML_PARSE_NOBLANKS | XML_PARSE_NODICT);
+        // Names are not shared through the dictionary, so text never grows it.
+        xmlCtxtUseOptions(parser_.get(), kHostParseOptions | XML_PARSE_NODICT);
         parser_->_private = static_cast<ParseStop*>(this);
     }
 
@@ -172,6 +212,7 @@ class ScenarioReader::Parse : public ParseStop {
     void Finish() {
         xmlNode* element = std::exchange(step_, nullptr);
         const bool note = xmlStrcmp(element->name, reinterpret_cast<const xmlChar*>("Note")) == 0;
+        DropIndentation(element, xmlNodeGetSpacePreserve(element) == 1);
         xmlUnlinkNode(element);
         std::unique_ptr<xmlNode, void (*)(xmlNode*)> owned(element, &xmlFreeNode);
         if (note) {
@@ -250,10 +291,6 @@ class ScenarioReader::Parse : public ParseStop {
 
     static void OnCdata(void* context, const xmlChar* text, int length) {
         Content(context, 1, [&] { xmlSAX2CDataBlock(context, text, length); });
-    }
-
-    static void OnIgnorableWhitespace(void* context, const xmlChar*, int) {
-        Content(context, 0, [] {});
     }
 
     static void OnComment(void* context, const xmlChar* text) {

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -46,6 +47,30 @@ TEST(Scenario, StepsComeInOrderAcrossThePiecesTheFileIsReadIn) {
     for (int i = 0; i < 5000; ++i) {
         ASSERT_EQ(read.steps[static_cast<std::size_t>(i)].text,
                   "<R n=\"" + std::to_string(i) + "\"/>");
+    }
+}
+
+// Indentation among elements goes, other blanks stay, wherever the pieces of the input end.
+TEST(Scenario, DropsIndentationAloneInPiecesOfEverySize) {
+    const std::string_view text =
+        "<S><R>\n  </R><R>\n <a/>\n <b>x <c/></b>\n</R><R xml:space=\"preserve\"> <a/> </R></S>";
+    for (const std::size_t pieceBytes : {text.size(), std::size_t{1}, std::size_t{7}}) {
+        std::string_view rest = text;
+        ScenarioReader reader(
+            [&rest, pieceBytes] {
+                const std::string_view piece = rest.substr(0, pieceBytes);
+                rest.remove_prefix(piece.size());
+                return piece;
+            },
+            "'s.xml'");
+        std::vector<std::string> steps;
+        while (auto step = reader.Next()) {
+            steps.push_back(step->text);
+        }
+        EXPECT_EQ(reader.error(), "");
+        EXPECT_THAT(steps, testing::ElementsAre("<R>\n  </R>", "<R><a/><b>x <c/></b></R>",
+                                                "<R xml:space=\"preserve\"> <a/> </R>"))
+            << pieceBytes;
     }
 }
 
