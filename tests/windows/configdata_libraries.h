@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "companions/config_document.h"
@@ -17,15 +18,25 @@ using ConfigDocumentFactory = HRESULT(STDAPICALLTYPE*)(IConfigDocument**);
 inline constexpr const wchar_t* kOurLibrary = L"configdata.dll";
 inline constexpr const wchar_t* kPlatformLibrary = L"platform-dom\\configdata.dll";
 
-// The directory of the running program, with a trailing backslash.
-std::wstring ProgramDirectory();
-
 // Loads `relativePath` (to the program's directory) and gives its factory at ordinal 3; null
 // when either cannot be had.
-ConfigDocumentFactory FactoryOf(const wchar_t* relativePath);
+inline ConfigDocumentFactory FactoryOf(const wchar_t* relativePath) {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    path = path.substr(0, path.find_last_of(L"\\/") + 1) + relativePath;
+    HMODULE library = LoadLibraryW(path.c_str());
+    FARPROC symbol = library != nullptr ? GetProcAddress(library, MAKEINTRESOURCEA(3)) : nullptr;
+    ConfigDocumentFactory factory = nullptr;
+    static_assert(sizeof factory == sizeof symbol);
+    std::memcpy(&factory, &symbol, sizeof factory);
+    return factory;
+}
 
 // Whether the program runs under Wine rather than Windows.
-bool UnderWine();
+inline bool UnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 // Names each case of a parameterised test after its `name` field.
 struct CaseName {

@@ -1,9 +1,6 @@
 // The library over the platform DOM on threads that never set up COM, or set it up their own
 // way: each works with documents, and is left in the apartment it had before.
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,30 +11,25 @@
 namespace windows_test {
 namespace {
 
-struct Apartment {
-    const char* name;
-    bool initialise;
-    DWORD model;
-    HRESULT probe;  // what CoInitializeEx(multithreaded) answers once the documents are gone
-};
-
-// One document loaded, combined with a second and read back; whether all of it worked.
+// Two documents loaded and combined, and the DOM document of the result; whether all of it worked.
 bool UseDocuments(ConfigDocumentFactory factory) {
     ComPtr<IConfigDocument> action;
     ComPtr<IConfigDocument> data;
-    if (factory(action.put()) != S_OK || factory(data.put()) != S_OK) {
-        return false;
-    }
     LONG loaded = 0;
     LONG combined = 0;
-    if (action->LoadXml(ToBstr("<Action/>").get(), &loaded) != S_OK || loaded == 0 ||
-        data->LoadXml(ToBstr("<TriggerData/>").get(), &loaded) != S_OK || loaded == 0 ||
-        action->Combine(data.get(), &combined) != S_OK || combined == 0) {
-        return false;
-    }
     ComPtr<IUnknown> dom;
-    return action->GetDocument(dom.put()) == S_OK && dom.As<IXMLDOMDocument>();
+    return factory(action.put()) == S_OK && factory(data.put()) == S_OK &&
+           action->LoadXml(ToBstr("<Action/>").get(), &loaded) == S_OK && loaded == 1 &&
+           data->LoadXml(ToBstr("<TriggerData/>").get(), &loaded) == S_OK && loaded == 1 &&
+           action->Combine(data.get(), &combined) == S_OK && combined == 1 &&
+           action->GetDocument(dom.put()) == S_OK && dom.As<IXMLDOMDocument>();
 }
+
+struct Apartment {
+    const char* name;
+    DWORD model;    // the thread's own CoInitializeEx; none for -1
+    HRESULT probe;  // what CoInitializeEx(multithreaded) answers once the documents are gone
+};
 
 class PlatformApartment : public testing::TestWithParam<Apartment> {};
 
@@ -48,14 +40,11 @@ TEST_P(PlatformApartment, ThreadWorksAndIsLeftAsItWas) {
     bool worked = false;
     HRESULT probe = E_UNEXPECTED;
     std::thread([&] {
-        const bool entered =
-            apartment.initialise && SUCCEEDED(CoInitializeEx(nullptr, apartment.model));
+        const bool entered = apartment.model != static_cast<DWORD>(-1) &&
+                             SUCCEEDED(CoInitializeEx(nullptr, apartment.model));
         worked = UseDocuments(factory) && UseDocuments(factory);
         probe = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        if (SUCCEEDED(probe)) {
-            CoUninitialize();
-        }
-        if (entered) {
+        for (int left = (SUCCEEDED(probe) ? 1 : 0) + (entered ? 1 : 0); left > 0; --left) {
             CoUninitialize();
         }
     }).join();
@@ -63,14 +52,13 @@ TEST_P(PlatformApartment, ThreadWorksAndIsLeftAsItWas) {
     EXPECT_EQ(probe, apartment.probe);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, PlatformApartment,
-    testing::Values(Apartment{"WithoutCom", false, 0, S_OK},
-                    Apartment{"SingleThreaded", true, COINIT_APARTMENTTHREADED, RPC_E_CHANGED_MODE},
-                    Apartment{"Multithreaded", true, COINIT_MULTITHREADED, S_FALSE}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Table, PlatformApartment,
+                         testing::Values(Apartment{"WithoutCom", static_cast<DWORD>(-1), S_OK},
+                                         Apartment{"SingleThreaded", COINIT_APARTMENTTHREADED,
+                                                   RPC_E_CHANGED_MODE},
+                                         Apartment{"Multithreaded", COINIT_MULTITHREADED, S_FALSE}),
+                         CaseName());
 
-// Threads that never set up COM use documents at once.
 TEST(PlatformApartment, ThreadsWithoutComAtOnce) {
     const ConfigDocumentFactory factory = FactoryOf(kPlatformLibrary);
     ASSERT_NE(factory, nullptr);
@@ -79,9 +67,7 @@ TEST(PlatformApartment, ThreadsWithoutComAtOnce) {
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 25; ++i) {
-                if (!UseDocuments(factory)) {
-                    ++failures;
-                }
+                failures += UseDocuments(factory) ? 0 : 1;
             }
         });
     }
