@@ -96,6 +96,51 @@ void DropIndentation(xmlNode* element, bool preserve) {
     }
 }
 
+// Whether `ns` is one of the declarations made on an element above `element`.
+bool DeclaredAbove(const xmlNode* element, const xmlNs* ns) noexcept {
+    for (const xmlNode* above = element->parent;
+         above != nullptr && above->type == XML_ELEMENT_NODE; above = above->parent) {
+        for (const xmlNs* declared = above->nsDef; declared != nullptr; declared = declared->next) {
+            if (declared == ns) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void DeclareOnRequest(xmlNode* request, const xmlNs* ns) {
+    // The default namespace stays behind, as it always has: the plug-in reads its requests by
+    // unqualified names.
+    if (ns == nullptr || ns->prefix == nullptr || !DeclaredAbove(request, ns)) {
+        return;
+    }
+    for (const xmlNs* declared = request->nsDef; declared != nullptr; declared = declared->next) {
+        if (xmlStrEqual(declared->prefix, ns->prefix)) {
+            return;
+        }
+    }
+    if (xmlNewNs(request, ns->href, ns->prefix) == nullptr) {
+        throw std::bad_alloc();
+    }
+}
+
+// A prefix declared on the scenario's root and used inside a request is declared again on the
+// request itself, which is sent alone: without it the request would not be namespace-well-formed.
+// Runs while the request is still in the tree, where the declarations above it can be seen.
+void DeclareOuterPrefixes(xmlNode* request, const xmlNode* element) {
+    DeclareOnRequest(request, element->ns);
+    for (const xmlAttr* attribute = element->properties; attribute != nullptr;
+         attribute = attribute->next) {
+        DeclareOnRequest(request, attribute->ns);
+    }
+    for (const xmlNode* child = element->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE) {
+            DeclareOuterPrefixes(request, child);
+        }
+    }
+}
+
 }  // namespace
 
 // A push parse that builds the tree of one request at a time: the root element stays, each of its
@@ -213,6 +258,9 @@ class ScenarioReader::Parse : public ParseStop {
         xmlNode* element = std::exchange(step_, nullptr);
         const bool note = xmlStrcmp(element->name, reinterpret_cast<const xmlChar*>("Note")) == 0;
         DropIndentation(element, xmlNodeGetSpacePreserve(element) == 1);
+        if (!note) {
+            DeclareOuterPrefixes(element, element);
+        }
         xmlUnlinkNode(element);
         std::unique_ptr<xmlNode, void (*)(xmlNode*)> owned(element, &xmlFreeNode);
         if (note) {

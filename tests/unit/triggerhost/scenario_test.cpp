@@ -36,6 +36,21 @@ TEST(Scenario, SendsEveryChildElementInDocumentOrderAndPrintsNotes) {
     EXPECT_EQ(read.steps[2].text, "<R2 a=\"1\"><Child>x &amp; y</Child><!--c--></R2>");
 }
 
+// A request is sent alone, so the prefixes it uses from the scenario's root go with it; the
+// default namespace, unused prefixes and its own declarations stay as they were.
+TEST(Scenario, CarriesThePrefixesItUsesFromTheRoot) {
+    const ReadOut read = ReadAll(
+        "<S xmlns=\"urn:d\" xmlns:p=\"urn:p\" xmlns:q=\"urn:q\" xmlns:u=\"urn:u\">"
+        "<R><T><p:d q:a=\"1\"/></T></R><R xmlns:p=\"urn:own\"><p:d/></R><p:R/><R/></S>");
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.steps.size(), 4u);
+    EXPECT_EQ(read.steps[0].text,
+              "<R xmlns:p=\"urn:p\" xmlns:q=\"urn:q\"><T><p:d q:a=\"1\"/></T></R>");
+    EXPECT_EQ(read.steps[1].text, "<R xmlns:p=\"urn:own\"><p:d/></R>");
+    EXPECT_EQ(read.steps[2].text, "<p:R xmlns:p=\"urn:p\"/>");
+    EXPECT_EQ(read.steps[3].text, "<R/>");
+}
+
 TEST(Scenario, StepsComeInOrderAcrossThePiecesTheFileIsReadIn) {
     std::string text = "<S>";
     for (int i = 0; i < 5000; ++i) {
