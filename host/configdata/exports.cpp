@@ -5,6 +5,7 @@
 #include "companions/com_error.h"
 #include "configdata/config_document_impl.h"
 #include "configdata/configdata_host.h"
+#include "configdata/element_walk.h"
 #include "configdata/failure.h"
 #include "configdata/utf_text.h"
 #include "configdata/xpath_engine.h"
@@ -75,6 +76,22 @@ extern "C" TB_EXPORT HRESULT STDAPICALLTYPE ConfigDataCheckExpression(BSTR expre
     }
     std::string error;
     *valid = CompileExpression(configdata::ViewOf(expression), error) != nullptr ? 1 : 0;
+    return S_OK;
+} catch (...) {
+    return ResultFromCaughtException();
+}
+
+extern "C" TB_EXPORT HRESULT STDAPICALLTYPE
+ConfigDataVisitElements(IConfigDocument* document, IConfigDataElementVisitor* visitor) try {
+    if (document == nullptr || visitor == nullptr) {
+        return E_POINTER;
+    }
+    const auto access = ComPtr<IConfigDocument>::Share(document).As<IConfigDocumentAccess>();
+    if (!access) {
+        return configdata::ReportFailure(E_INVALIDARG, IID_IConfigDocument,
+                                         "the document does not come from this library");
+    }
+    configdata::WalkElements(access->Dom().Tree(), *visitor);
     return S_OK;
 } catch (...) {
     return ResultFromCaughtException();
