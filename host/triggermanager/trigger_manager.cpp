@@ -27,6 +27,7 @@ ComPtr<ITriggerManager> MakeTriggerManager(const ManagerOptions& options) {
 
 TriggerManager::TriggerManager(const ManagerOptions& options)
     : chainBudget_(options.chainBudget),
+      evaluateEveryTrigger_(options.evaluateEveryTrigger),
       sinks_(std::make_shared<SinkList>()),
       triggers_(options.databasePath, options.driver ? options.driver : DefaultSqliteDriver(),
                 options.lockWait),

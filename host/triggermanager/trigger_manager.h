@@ -25,6 +25,9 @@ struct ManagerOptions {
     std::chrono::milliseconds lockWait{5000};
     // Firings one chain started by this manager may run in all (at least 1).
     LONG chainBudget = kDefaultChainBudget;
+    // Evaluates every condition on every firing instead of the candidates the index names: the
+    // reference that tests and benchmarks hold the index to. Hosts have no way to ask for it.
+    bool evaluateEveryTrigger = false;
 };
 
 // A new manager, its one reference handed over. Raises ComError (with SQLite's description when
@@ -79,6 +82,7 @@ class TriggerManager final : public ITriggerManager,
     std::atomic<ULONG> refCount_{1};
     std::atomic<bool> suspended_{false};
     const LONG chainBudget_;
+    const bool evaluateEveryTrigger_;
     const std::shared_ptr<SinkList> sinks_;
     TriggerRegistry triggers_;
     // Lets the host list the triggers; delisted before they go.

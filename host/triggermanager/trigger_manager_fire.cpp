@@ -1,5 +1,5 @@
-// Firing: the loop guard (depth and budget of the chain), the evaluation of every trigger against
-// the data, the reply, and the events, delivered at once or queued for the manager's thread.
+// Firing: the loop guard (depth and budget of the chain), the evaluation of the triggers that may
+// match the data, the reply, and the events, delivered at once or queued for the manager's thread.
 #include <utility>
 
 #include "companions/error_report.h"
@@ -60,7 +60,9 @@ std::string TriggerManager::FireAt(BSTR data, const std::shared_ptr<Chain>& chai
         RecordFiring(data, facts);
         return SuspendedReply();
     }
-    const TriggerRegistry::Matches matches = triggers_.Matching(document.get());
+    const TriggerRegistry::Matches matches = evaluateEveryTrigger_
+                                                 ? triggers_.MatchingEveryTrigger(document.get())
+                                                 : triggers_.Matching(document.get());
     document.reset();
     const std::vector<std::string>& matched = matches.matched;
     std::string replyText = MatchedReply(matched, matches.outOfWork);

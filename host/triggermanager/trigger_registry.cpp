@@ -5,11 +5,23 @@
 #include "companions/utf.h"
 #include "triggermanager/condition.h"
 #include "triggermanager/id_pattern.h"
+#include "triggermanager/utf16_check.h"
 
 namespace {
 
 Bstr ConditionText(std::u16string_view condition) {
     return condition.empty() ? Bstr() : Bstr::Copy(condition);
+}
+
+void Judge(TriggerRegistry::Matches& matches, IConfigDocument* document, const std::string& id,
+           const Bstr& condition) {
+    const ConditionOutcome outcome =
+        condition ? EvaluateCondition(document, condition.get()) : ConditionOutcome::Holds;
+    if (outcome == ConditionOutcome::Holds) {
+        matches.matched.push_back(id);
+    } else if (outcome == ConditionOutcome::OutOfWork) {
+        matches.outOfWork.push_back(id);
+    }
 }
 
 }  // namespace
@@ -19,29 +31,50 @@ TriggerRegistry::TriggerRegistry(const std::string& path, std::shared_ptr<Sqlite
     : store_(path, std::move(driver), lockWait) {
     // Rows arrive in id order, so each goes in at the end without a search.
     store_.ForEach([this](std::string_view id, std::u16string_view condition) {
-        copy_.emplace_hint(copy_.end(), std::string(id), Entry{ConditionText(condition)});
+        const auto entry =
+            copy_.emplace_hint(copy_.end(), std::string(id), Entry{ConditionText(condition), {}});
+        FactIndex::Staged staged =
+            StageIndex(entry->first, entry->second, condition, ToUtf8(condition));
+        entry->second.place = index_.Insert(staged);
     });
+}
+
+FactIndex::Staged TriggerRegistry::StageIndex(const std::string& id, const Entry& entry,
+                                              std::u16string_view condition,
+                                              std::string_view utf8) const {
+    // Literals are compared as the evaluation reads them: text that does not convert back
+    // unchanged (a database written elsewhere) is not read.
+    return index_.Stage(FactIndex::Trigger{&id, &entry.condition},
+                        IsWellFormedUtf16(condition) ? utf8 : std::string_view());
 }
 
 void TriggerRegistry::Put(std::u16string_view id, std::u16string_view condition) {
     const std::string key = ToUtf8(id);
     const std::string storedCondition = ToUtf8(condition);
-    // Everything that allocates happens before the store changes: once it has, the copy must
-    // follow without a chance to fail.
+    // Everything that allocates happens before the store changes: once it has, the copy and the
+    // index must follow without a chance to fail.
     Copy staged;
-    staged.emplace(key, Entry{ConditionText(condition)});
+    staged.emplace(key, Entry{ConditionText(condition), {}});
     Copy::node_type node = staged.extract(staged.begin());
-    Bstr& fresh = node.mapped().condition;
 
     std::lock_guard<std::mutex> write(writeLock_);
+    // Only this thread changes the copy, so it may be read here without the copy lock.
+    const auto existing = copy_.find(key);
+    const bool replacing = existing != copy_.end();
+    // The index files the entry that will hold the condition: the existing one when the id is
+    // replaced (its condition is swapped in place), else the staged one.
+    FactIndex::Staged filing =
+        replacing ? StageIndex(existing->first, existing->second, condition, storedCondition)
+                  : StageIndex(node.key(), node.mapped(), condition, storedCondition);
     store_.Put(key, storedCondition);
     std::unique_lock<std::shared_mutex> change(copyLock_);
-    // One walk down the tree finds both the entry to replace and, failing that, the place.
-    const auto place = copy_.lower_bound(key);
-    if (place != copy_.end() && place->first == key) {
-        place->second.condition.swap(fresh);  // the replaced condition leaves with the node
+    if (replacing) {
+        index_.Erase(existing->second.place, key);
+        existing->second.condition.swap(node.mapped().condition);  // the old one leaves with it
+        existing->second.place = index_.Insert(filing);
     } else {
-        copy_.insert(place, std::move(node));
+        node.mapped().place = index_.Insert(filing);
+        copy_.insert(std::move(node));
     }
 }
 
@@ -72,34 +105,45 @@ std::size_t TriggerRegistry::Remove(std::u16string_view idOrPattern) {
     {
         std::unique_lock<std::shared_mutex> change(copyLock_);
         for (const std::string& id : doomed) {
-            removed.insert(copy_.extract(id));
+            const auto entry = copy_.find(id);
+            index_.Erase(entry->second.place, id);
+            removed.insert(copy_.extract(entry));
         }
     }
     return doomed.size();
 }
 
 void TriggerRegistry::Clear() {
+    FactIndex emptied;  // made before anything changes
     std::lock_guard<std::mutex> write(writeLock_);
     store_.Clear();
     Copy removed;
     {
         std::unique_lock<std::shared_mutex> change(copyLock_);
         removed.swap(copy_);
+        emptied.swap(index_);
     }
 }
 
 TriggerRegistry::Matches TriggerRegistry::Matching(IConfigDocument* document) const {
     Matches matches;
     std::shared_lock<std::shared_mutex> read(copyLock_);
+    const std::optional<std::vector<FactIndex::Trigger>> candidates = index_.Candidates(document);
+    if (!candidates) {
+        read.unlock();
+        return MatchingEveryTrigger(document);
+    }
+    for (const FactIndex::Trigger& trigger : *candidates) {
+        Judge(matches, document, *trigger.id, *trigger.condition);
+    }
+    return matches;
+}
+
+TriggerRegistry::Matches TriggerRegistry::MatchingEveryTrigger(IConfigDocument* document) const {
+    Matches matches;
+    std::shared_lock<std::shared_mutex> read(copyLock_);
     for (const auto& [id, entry] : copy_) {
-        const ConditionOutcome outcome = entry.condition
-                                             ? EvaluateCondition(document, entry.condition.get())
-                                             : ConditionOutcome::Holds;
-        if (outcome == ConditionOutcome::Holds) {
-            matches.matched.push_back(id);
-        } else if (outcome == ConditionOutcome::OutOfWork) {
-            matches.outOfWork.push_back(id);
-        }
+        Judge(matches, document, id, entry.condition);
     }
     return matches;
 }

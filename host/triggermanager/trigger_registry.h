@@ -1,5 +1,6 @@
-// The triggers a manager evaluates: the durable store and its in-memory ordered copy, changed
-// together so that the copy always equals what the store holds. Firing reads only the copy.
+// The triggers a manager evaluates: the durable store, its in-memory ordered copy and the index
+// over the copy (fact_index.h), changed together so that copy and index always equal what the
+// store holds. Firing reads only the copy and the index.
 #pragma once
 
 #include <chrono>
@@ -14,6 +15,7 @@
 
 #include "companions/bstr.h"
 #include "companions/config_document.h"
+#include "triggermanager/fact_index.h"
 #include "triggermanager/trigger_store.h"
 
 class TriggerRegistry {
@@ -23,7 +25,7 @@ class TriggerRegistry {
                     std::chrono::milliseconds lockWait);
 
     // Adds the trigger or replaces its condition (already checked; empty matches every firing).
-    // On failure nothing has changed, in the store or in the copy.
+    // On failure nothing has changed, in the store, the copy or the index.
     void Put(std::u16string_view id, std::u16string_view condition);
     // The exact id, or every id the pattern matches (id_pattern.h); how many were removed.
     std::size_t Remove(std::u16string_view idOrPattern);
@@ -35,7 +37,11 @@ class TriggerRegistry {
         std::vector<std::string> matched;
         std::vector<std::string> outOfWork;
     };
+    // Evaluates the candidates the index names. The same matches as MatchingEveryTrigger; a
+    // condition the index rules out is not evaluated, so it is never out of work.
     Matches Matching(IConfigDocument* document) const;
+    // Evaluates every condition: the reference the index is measured and checked against.
+    Matches MatchingEveryTrigger(IConfigDocument* document) const;
     std::size_t size() const;
 
     // The triggers (UTF-8, in id order) Remove would take for the text, or all of them for the
@@ -49,11 +55,15 @@ class TriggerRegistry {
   private:
     struct Entry {
         Bstr condition;  // null: matches every firing
+        FactIndex::Place place;
     };
     // Ordered by the bytes of the UTF-8 id, the order SQLite keeps them in as well.
     using Copy = std::map<std::string, Entry, std::less<>>;
 
     std::vector<std::string> Doomed(std::string_view idOrPattern) const;
+    // Prepares the filing of the entry under `id` by its condition's UTF-8 text.
+    FactIndex::Staged StageIndex(const std::string& id, const Entry& entry,
+                                 std::u16string_view condition, std::string_view utf8) const;
 
     // One change at a time, store and copy together; taken before copyLock_.
     std::mutex writeLock_;
@@ -61,4 +71,5 @@ class TriggerRegistry {
     mutable std::shared_mutex copyLock_;
     TriggerStore store_;
     Copy copy_;
+    FactIndex index_;
 };
