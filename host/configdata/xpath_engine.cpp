@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "configdata/libxml_setup.h"
 #include "configdata/thread_owned.h"
@@ -213,24 +214,36 @@ class ThreadCompiler {
         return true;
     }
 
+    // A full cache lets its oldest expression go. (Its first node is no choice: that is usually
+    // the newest, so once full the cache would keep its first expressions for ever and every new
+    // one only until the next.)
     xmlXPathCompExpr* Keep(std::string_view text, xmlXPathCompExpr* compiled) {
+        const std::string* key = nullptr;
         try {
-            if (compiled_.size() >= kCompiledCacheSize) {
-                const auto victim = compiled_.begin();
-                xmlXPathFreeCompExpr(victim->second);
-                compiled_.erase(victim);
-            }
-            compiled_.emplace(std::string(text), compiled);
+            arrivals_.reserve(kCompiledCacheSize);
+            key = &compiled_.emplace(std::string(text), compiled).first->first;
         } catch (...) {
             xmlXPathFreeCompExpr(compiled);
             throw;
         }
+        if (arrivals_.size() < kCompiledCacheSize) {
+            arrivals_.push_back(key);  // within the capacity reserved
+            return compiled;
+        }
+        const auto victim = compiled_.find(*arrivals_[oldest_]);
+        xmlXPathFreeCompExpr(victim->second);
+        compiled_.erase(victim);
+        arrivals_[oldest_] = key;
+        oldest_ = (oldest_ + 1) % kCompiledCacheSize;
         return compiled;
     }
 
     xmlDoc* emptyDocument_ = nullptr;
     xmlXPathContext* context_ = nullptr;
     std::unordered_map<std::string, xmlXPathCompExpr*, ExpressionHash, std::equal_to<>> compiled_;
+    // The keys of compiled_ in the order they came, a ring once full; oldest_ is the next to go.
+    std::vector<const std::string*> arrivals_;
+    std::size_t oldest_ = 0;
 };
 
 ThreadCompiler& ThisThreadsCompiler() {
