@@ -124,8 +124,7 @@ std::optional<Operand> ReadOperand(Scanner& scan) {
 
 // The fact of a conjunct that is exactly an equality of a literal with an attribute of the step's
 // element (@name), the element itself (.) or its child elements (name); nothing for any other.
-std::optional<ConditionFact> Equality(std::string_view conjunct,
-                                      const std::vector<std::string_view>& path) {
+std::optional<ConditionFact> Equality(std::string_view conjunct, std::size_t depth) {
     Scanner scan(conjunct);
     scan.SkipSpace();
     const std::optional<Operand> left = ReadOperand(scan);
@@ -142,13 +141,13 @@ std::optional<ConditionFact> Equality(std::string_view conjunct,
     }
     const Operand& node = left->kind == OperandKind::Literal ? *right : *left;
     ConditionFact fact;
-    fact.path = path;
+    fact.depth = depth;
     fact.value = left->kind == OperandKind::Literal ? left->text : right->text;
     fact.kind = node.kind == OperandKind::Attribute ? FactKind::Attribute : FactKind::Text;
     if (node.kind == OperandKind::Attribute) {
         fact.name = node.text;
     } else if (node.kind == OperandKind::Child) {
-        fact.path.push_back(node.text);
+        fact.child = node.text;
     }
     return fact;
 }
@@ -163,18 +162,18 @@ bool MayHoldOr(std::string_view word) {
 // The facts of the conjuncts of a predicate that are equalities (Equality), when the predicate
 // is a conjunction at its top level: 'and' binds looser than anything but 'or', so each part
 // between two top-level 'and's must hold. A predicate with an 'or' at its top level gives none.
-void AddPredicateFacts(std::string_view body, const std::vector<std::string_view>& path,
+void AddPredicateFacts(std::string_view body, std::size_t depth,
                        std::vector<ConditionFact>& facts) {
-    std::vector<ConditionFact> found;
+    const std::size_t before = facts.size();
     std::size_t conjunct = 0;
-    std::size_t depth = 0;
+    std::size_t depthInside = 0;
     const auto takeConjunct = [&](std::size_t end) {
         const std::string_view text = body.substr(conjunct, end - conjunct);
         if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
             return false;
         }
-        if (std::optional<ConditionFact> fact = Equality(text, path)) {
-            found.push_back(std::move(*fact));
+        if (const std::optional<ConditionFact> fact = Equality(text, depth)) {
+            facts.push_back(*fact);
         }
         return true;
     };
@@ -186,66 +185,59 @@ void AddPredicateFacts(std::string_view body, const std::vector<std::string_view
             continue;
         }
         if (c == '[' || c == '(') {
-            ++depth;
+            ++depthInside;
         } else if (c == ']' || c == ')') {
-            --depth;
-        } else if (depth == 0 && IsNameChar(c) && (at == 0 || !IsNameChar(body[at - 1]))) {
+            --depthInside;
+        } else if (depthInside == 0 && IsNameChar(c) && (at == 0 || !IsNameChar(body[at - 1]))) {
             std::size_t end = at;
             while (end < body.size() && IsNameChar(body[end])) {
                 ++end;
             }
             const std::string_view word = body.substr(at, end - at);
-            if (MayHoldOr(word)) {
+            if (MayHoldOr(word) || (word == "and" && !takeConjunct(at))) {
+                facts.resize(before);
                 return;
             }
-            if (word == "and") {
-                if (!takeConjunct(at)) {
-                    return;
-                }
-                conjunct = end;
-            }
+            conjunct = word == "and" ? end : conjunct;
             at = end;
             continue;
         }
         ++at;
     }
-    if (takeConjunct(body.size())) {
-        facts.insert(facts.end(), found.begin(), found.end());
+    if (!takeConjunct(body.size())) {
+        facts.resize(before);
     }
 }
 
 }  // namespace
 
-std::optional<std::vector<ConditionFact>> NecessaryFacts(std::string_view condition) {
+std::optional<ConditionFacts> NecessaryFacts(std::string_view condition) {
     Scanner scan(condition);
-    std::vector<ConditionFact> facts(1);
-    std::vector<std::string_view> path;
-    std::vector<ConditionFact> values;
+    ConditionFacts facts;
     scan.SkipSpace();
     if (!scan.Take('/')) {
         return std::nullopt;
     }
+    facts.steps.reserve(4);
     do {
         scan.SkipSpace();
         const std::string_view name = scan.Name();
         if (name.empty()) {
             return std::nullopt;
         }
-        path.push_back(name);
+        facts.steps.push_back(name);
         scan.SkipSpace();
         while (scan.Peek() == '[') {
             const std::optional<std::string_view> body = scan.Bracketed();
             if (!body) {
                 return std::nullopt;
             }
-            AddPredicateFacts(*body, path, values);
+            AddPredicateFacts(*body, facts.steps.size(), facts.values);
             scan.SkipSpace();
         }
     } while (scan.Take('/'));
     if (!scan.AtEnd()) {
         return std::nullopt;
     }
-    facts.front().path = std::move(path);
-    facts.insert(facts.end(), values.begin(), values.end());
     return facts;
 }

@@ -87,80 +87,114 @@ class FactIndex::Reader final : public IConfigDataElementVisitor {
 
 FactIndex::FactIndex() : root_(std::make_unique<PathNode>()) {}
 
-const FactIndex::Bucket* FactIndex::Find(const std::vector<std::string_view>& path,
-                                         const FactView& fact) const {
-    const PathNode* node = root_.get();
-    for (const std::string_view name : path) {
-        const auto child = node->children.find(name);
-        if (child == node->children.end()) {
-            return nullptr;
-        }
-        node = child->second.get();
-    }
-    const auto found = node->facts.find(fact);
-    return found != node->facts.end() ? &found->second : nullptr;
+namespace {
+
+// The names of a fact's path: the condition's first steps, and perhaps a child element.
+struct FactPath {
+    const std::vector<std::string_view>& steps;
+    std::size_t depth;
+    std::string_view child;
+
+    std::size_t size() const { return depth + (child.empty() ? 0 : 1); }
+    std::string_view operator[](std::size_t at) const { return at < depth ? steps[at] : child; }
+};
+
+// The path of `fact`, or of the whole condition for null.
+FactPath PathOf(const ConditionFacts& facts, const ConditionFact* fact) {
+    return fact != nullptr ? FactPath{facts.steps, fact->depth, fact->child}
+                           : FactPath{facts.steps, facts.steps.size(), {}};
 }
+
+}  // namespace
 
 // The fact to file a trigger under: of the facts that compare with a literal, the one fewest
 // triggers are filed under yet (an attribute before a string value, which every firing must
 // then read); the existence of the path only when there is none. So conditions that share one
 // literal ("kind='door'") and differ in another spread over many small buckets.
-const ConditionFact& FactIndex::KeyFact(const std::vector<ConditionFact>& facts) const {
-    const ConditionFact* best = &facts.front();
+FactIndex::Key FactIndex::KeyOf(const ConditionFacts& facts) {
+    const auto walk = [this](const FactPath& path) {
+        PathNode* node = root_.get();
+        std::size_t found = 0;
+        for (; found < path.size(); ++found) {
+            const auto child = node->children.find(path[found]);
+            if (child == node->children.end()) {
+                break;
+            }
+            node = child->second.get();
+        }
+        return std::pair<PathNode*, std::size_t>(node, found);
+    };
+    Key best{nullptr, nullptr, 0};
     std::size_t fewest = std::numeric_limits<std::size_t>::max();
-    for (auto fact = std::next(facts.begin()); fact != facts.end(); ++fact) {
-        const Bucket* bucket = Find(fact->path, FactView{fact->kind, fact->name, fact->value});
-        const std::size_t filed = bucket != nullptr ? bucket->size() : 0;
-        if (filed < fewest || (filed == fewest && fact->kind == FactKind::Attribute &&
-                               best->kind == FactKind::Text)) {
-            best = &*fact;
+    for (const ConditionFact& fact : facts.values) {
+        const FactPath path = PathOf(facts, &fact);
+        const auto [node, found] = walk(path);
+        std::size_t filed = 0;
+        if (found == path.size() && facts.values.size() > 1) {
+            const auto bucket = node->facts.find(FactView{fact.kind, fact.name, fact.value});
+            filed = bucket != node->facts.end() ? bucket->second.size() : 0;
+        }
+        if (filed < fewest || (filed == fewest && fact.kind == FactKind::Attribute &&
+                               best.fact->kind == FactKind::Text)) {
+            best = Key{&fact, node, found};
             fewest = filed;
         }
     }
-    return *best;
+    if (best.fact == nullptr) {
+        const auto [node, found] = walk(PathOf(facts, nullptr));
+        best = Key{nullptr, node, found};
+    }
+    return best;
 }
 
-FactIndex::Staged FactIndex::Stage(Trigger trigger, std::string_view condition) const {
+FactIndex::Staged FactIndex::Stage(Trigger trigger, std::string_view condition) {
     Staged staged;
     Bucket member;
     member.insert(trigger);
     staged.member = member.extract(member.begin());
-    const std::optional<std::vector<ConditionFact>> facts = NecessaryFacts(condition);
+    const std::optional<ConditionFacts> facts = NecessaryFacts(condition);
     if (!facts) {
         return staged;
     }
-    const ConditionFact& key = KeyFact(*facts);
-    staged.path.reserve(key.path.size());
-    for (const std::string_view name : key.path) {
-        Children step;
-        step.emplace(std::string(name), std::make_unique<PathNode>());
-        staged.path.push_back(step.extract(step.begin()));
+    const Key key = KeyOf(*facts);
+    const FactPath path = PathOf(*facts, key.fact);
+    staged.filed = true;
+    staged.parent = key.deepest;
+    staged.path.reserve(path.size() - key.found);
+    for (std::size_t step = key.found; step < path.size(); ++step) {
+        Children made;
+        made.emplace(std::string(path[step]), std::make_unique<PathNode>());
+        staged.path.push_back(made.extract(made.begin()));
     }
-    Facts fact;
-    fact.emplace(FactKey{key.kind, std::string(key.name), std::string(key.value)}, Bucket());
-    staged.fact = fact.extract(fact.begin());
+    const FactView fact = key.fact != nullptr
+                              ? FactView{key.fact->kind, key.fact->name, key.fact->value}
+                              : FactView{FactKind::Exists, {}, {}};
+    if (staged.path.empty()) {
+        staged.existing = key.deepest->facts.find(fact);
+        if (staged.existing != key.deepest->facts.end()) {
+            return staged;
+        }
+    }
+    Facts made;
+    made.emplace(FactKey{fact.kind, std::string(fact.name), std::string(fact.value)}, Bucket());
+    staged.fact = made.extract(made.begin());
     return staged;
 }
 
 FactIndex::Place FactIndex::Insert(Staged& staged) noexcept {
-    if (staged.fact.empty()) {
+    if (!staged.filed) {
         unfiled_.insert(std::move(staged.member));
         return Place{};
     }
-    PathNode* node = root_.get();
+    PathNode* node = staged.parent;
     for (Children::node_type& step : staged.path) {
-        auto child = node->children.find(step.key());
-        if (child == node->children.end()) {
-            child = node->children.insert(std::move(step)).position;
-            child->second->parent = node;
-            child->second->self = child;
-        }
+        const auto child = node->children.insert(std::move(step)).position;
+        child->second->parent = node;
+        child->second->self = child;
         node = child->second.get();
     }
-    auto fact = node->facts.find(staged.fact.key());
-    if (fact == node->facts.end()) {
-        fact = node->facts.insert(std::move(staged.fact)).position;
-    }
+    const Facts::iterator fact =
+        staged.fact.empty() ? staged.existing : node->facts.insert(std::move(staged.fact)).position;
     fact->second.insert(std::move(staged.member));
     if (fact->first.kind == FactKind::Text) {
         ++node->textFiled;
@@ -176,24 +210,30 @@ void FactIndex::Erase(const Place& place, std::string_view id) noexcept {
         unfiled_.erase(unfiled_.find(id));
         return;
     }
-    PathNode* node = place.node;
     Bucket& bucket = place.fact->second;
     bucket.erase(bucket.find(id));
     if (place.fact->first.kind == FactKind::Text) {
-        --node->textFiled;
+        --place.node->textFiled;
     }
-    if (bucket.empty()) {
+    for (PathNode* at = place.node; at != nullptr; at = at->parent) {
+        --at->filed;
+    }
+}
+
+void FactIndex::Prune(const Place& place) noexcept {
+    if (place.node == nullptr) {
+        return;
+    }
+    PathNode* node = place.node;
+    if (place.fact->second.empty()) {
         node->facts.erase(place.fact);
     }
     // Path nodes go with the last trigger filed at or below them.
-    while (node != root_.get()) {
+    while (node != root_.get() && node->filed == 0) {
         PathNode* parent = node->parent;
-        if (--node->filed == 0) {
-            parent->children.erase(node->self);
-        }
+        parent->children.erase(node->self);
         node = parent;
     }
-    --root_->filed;
 }
 
 void FactIndex::swap(FactIndex& other) noexcept {

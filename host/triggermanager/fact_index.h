@@ -94,8 +94,11 @@ class FactIndex {
 
       private:
         friend class FactIndex;
-        std::vector<Children::node_type> path;  // one new node per step, used where missing
-        Facts::node_type fact;                  // empty when not filed under a fact
+        bool filed = false;
+        PathNode* parent = nullptr;             // the deepest node of the fact's path there is
+        std::vector<Children::node_type> path;  // new nodes for the steps below it
+        Facts::node_type fact;                  // the fact, when it is new
+        Facts::iterator existing;               // the fact, when it is not
         Bucket::node_type member;
     };
 
@@ -104,13 +107,16 @@ class FactIndex {
     FactIndex& operator=(const FactIndex&) = delete;
 
     // Prepares the filing of `trigger` by its UTF-8 condition (one of no shape the index reads,
-    // the empty one included, is always a candidate). Raises std::bad_alloc.
-    Staged Stage(Trigger trigger, std::string_view condition) const;
+    // the empty one included, is always a candidate). Only reads the index, but what it prepares
+    // holds only until the next change other than Erase. Raises std::bad_alloc.
+    Staged Stage(Trigger trigger, std::string_view condition);
     // Files a staged trigger, taking from `staged` what it uses (the caller frees the rest):
     // allocates nothing and cannot fail.
     Place Insert(Staged& staged) noexcept;
-    // Takes the trigger `id` out of its place.
+    // Takes the trigger `id` out of its place; Prune then lets go of what nothing needs any more
+    // (apart, so that a trigger can be filed anew in between without losing its path).
     void Erase(const Place& place, std::string_view id) noexcept;
+    void Prune(const Place& place) noexcept;
     void swap(FactIndex& other) noexcept;
 
     // The triggers that may match the document, in id order; nothing when the document cannot be
@@ -123,9 +129,13 @@ class FactIndex {
   private:
     class Reader;
 
-    // The bucket of `fact` on `path`, if the index holds it.
-    const Bucket* Find(const std::vector<std::string_view>& path, const FactView& fact) const;
-    const ConditionFact& KeyFact(const std::vector<ConditionFact>& facts) const;
+    // The fact a trigger is filed under, and the deepest node of its path the index has.
+    struct Key {
+        const ConditionFact* fact;  // null: the existence of the whole path
+        PathNode* deepest;
+        std::size_t found;  // steps of the path the index has
+    };
+    Key KeyOf(const ConditionFacts& facts);
 
     std::unique_ptr<PathNode> root_;  // the document; its children are root elements
     Bucket unfiled_;

@@ -41,7 +41,7 @@ TriggerRegistry::TriggerRegistry(const std::string& path, std::shared_ptr<Sqlite
 
 FactIndex::Staged TriggerRegistry::StageIndex(const std::string& id, const Entry& entry,
                                               std::u16string_view condition,
-                                              std::string_view utf8) const {
+                                              std::string_view utf8) {
     // Literals are compared as the evaluation reads them: text that does not convert back
     // unchanged (a database written elsewhere) is not read.
     return index_.Stage(FactIndex::Trigger{&id, &entry.condition},
@@ -69,9 +69,11 @@ void TriggerRegistry::Put(std::u16string_view id, std::u16string_view condition)
     store_.Put(key, storedCondition);
     std::unique_lock<std::shared_mutex> change(copyLock_);
     if (replacing) {
-        index_.Erase(existing->second.place, key);
+        const FactIndex::Place old = existing->second.place;
+        index_.Erase(old, key);
         existing->second.condition.swap(node.mapped().condition);  // the old one leaves with it
         existing->second.place = index_.Insert(filing);
+        index_.Prune(old);
     } else {
         node.mapped().place = index_.Insert(filing);
         copy_.insert(std::move(node));
@@ -107,6 +109,7 @@ std::size_t TriggerRegistry::Remove(std::u16string_view idOrPattern) {
         for (const std::string& id : doomed) {
             const auto entry = copy_.find(id);
             index_.Erase(entry->second.place, id);
+            index_.Prune(entry->second.place);
             removed.insert(copy_.extract(entry));
         }
     }

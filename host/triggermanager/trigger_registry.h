@@ -63,7 +63,7 @@ class TriggerRegistry {
     std::vector<std::string> Doomed(std::string_view idOrPattern) const;
     // Prepares the filing of the entry under `id` by its condition's UTF-8 text.
     FactIndex::Staged StageIndex(const std::string& id, const Entry& entry,
-                                 std::u16string_view condition, std::string_view utf8) const;
+                                 std::u16string_view condition, std::string_view utf8);
 
     // One change at a time, store and copy together; taken before copyLock_.
     std::mutex writeLock_;

@@ -16,23 +16,27 @@ namespace {
 // "E /a/b" for existence, "A /a/b @id=v" for an attribute, "T /a/b=v" for a string value;
 // "-" when the shape is not read.
 std::string Described(std::string_view condition) {
-    const std::optional<std::vector<ConditionFact>> facts = NecessaryFacts(condition);
+    const std::optional<ConditionFacts> facts = NecessaryFacts(condition);
     if (!facts) {
         return "-";
     }
-    std::string text;
-    for (const ConditionFact& fact : *facts) {
-        text += text.empty() ? "" : "; ";
-        text += fact.kind == FactKind::Exists ? "E " : fact.kind == FactKind::Text ? "T " : "A ";
-        for (const std::string_view name : fact.path) {
-            text += "/" + std::string(name);
+    const auto path = [&](std::string& text, std::size_t depth, std::string_view child) {
+        for (std::size_t step = 0; step < depth; ++step) {
+            text.append("/").append(facts->steps[step]);
         }
+        if (!child.empty()) {
+            text.append("/").append(child);
+        }
+    };
+    std::string text = "E ";
+    path(text, facts->steps.size(), {});
+    for (const ConditionFact& fact : facts->values) {
+        text.append(fact.kind == FactKind::Text ? "; T " : "; A ");
+        path(text, fact.depth, fact.child);
         if (fact.kind == FactKind::Attribute) {
-            text += " @" + std::string(fact.name);
+            text.append(" @").append(fact.name);
         }
-        if (fact.kind != FactKind::Exists) {
-            text += "=" + std::string(fact.value);
-        }
+        text.append("=").append(fact.value);
     }
     return text;
 }
@@ -114,7 +118,7 @@ class IndexFixture {
             index_.Candidates(document.get());
         std::string names;
         for (const FactIndex::Trigger& trigger : candidates.value()) {
-            names += (names.empty() ? "" : " ") + *trigger.id;
+            names.append(names.empty() ? "" : " ").append(*trigger.id);
         }
         return names;
     }
@@ -177,6 +181,7 @@ TEST(FactIndex, KeepsNothingOfTriggersTakenOutInAnyOrder) {
         for (std::size_t n = 0; n < kFiled.size(); ++n) {
             const std::size_t which = (first + n) % kFiled.size();
             fixture.index_.Erase(fixture.places_[which], ids[which]);
+            fixture.index_.Prune(fixture.places_[which]);
         }
         EXPECT_EQ(fixture.index_.NodeCount(), 0u);
         EXPECT_EQ(fixture.CandidatesFor("<TriggerData><door id='front'/></TriggerData>"), "");
