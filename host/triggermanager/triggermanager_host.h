@@ -44,6 +44,17 @@
 // One that would do more stops there: its trigger does not match, the reply lists it as
 // exhausted and it is counted (TriggerManagerExhaustedConditions).
 //
+// Which conditions a firing evaluates: one that is an absolute path of child steps with plain
+// names (/TriggerData/door[@id='front' and @state='open']) can only select something in data
+// that holds its path and every attribute or string value it compares with a literal in a
+// top-level 'and' of a predicate. Each such trigger is filed under one of those facts; a firing
+// reads its data once for the facts it holds and evaluates the triggers filed under them, and
+// every condition of another shape (the empty one matches without evaluation). The matches and
+// events are those of evaluating every condition, at a cost that follows the data and the
+// triggers it may match, not the number of triggers. One difference shows: a condition the
+// data rules out is not evaluated, so it is never listed as exhausted, even where evaluating it
+// would have run out of work before finding it false.
+//
 // Events: for each matched trigger, in id order, every advised sink receives
 // TriggerFired(id, data) (Invoke with DISPID 1 and two BSTR arguments, the id last first). By
 // default they are delivered on the thread that fires, before Fire returns. With a delivery thread
