@@ -16,6 +16,10 @@
 
 namespace {
 
+std::string Id(std::size_t n) {
+    return std::string("t") += std::to_string(n);
+}
+
 class SeededChoices final : public Choices {
   public:
     explicit SeededChoices(unsigned seed) : engine_(seed) {}
@@ -112,7 +116,7 @@ const std::vector<std::string> kDocuments = {
 TEST(FireIndex, AnswersAsEvaluatingEveryConditionOnATableOfShapes) {
     TriggerRegistry registry = NewRegistry();
     for (std::size_t n = 0; n < kConditions.size(); ++n) {
-        Put(registry, "t" + std::to_string(100 + n), kConditions[n]);
+        Put(registry, Id(100 + n), kConditions[n]);
     }
     EXPECT_EQ(DifferenceOverDocuments(registry, kDocuments), "");
 }
@@ -122,23 +126,23 @@ TEST(FireIndex, AnswersAsEvaluatingEveryConditionOnATableOfShapes) {
 TEST(FireIndex, AnswersAsEvaluatingEveryConditionAsTriggersComeAndGo) {
     TempDir dir;
     for (unsigned seed = 1; seed <= 40; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
+        SCOPED_TRACE(std::string("seed ") += std::to_string(seed));
         SeededChoices choose(seed);
         std::vector<std::string> documents;
         for (int n = 0; n < 12; ++n) {
             documents.push_back(RandomDocument(choose));
         }
-        const std::string path = dir.File("t" + std::to_string(seed) + ".db");
+        const std::string path = dir.File(Id(seed) += ".db");
         {
             TriggerRegistry registry = NewRegistry(path);
             for (int n = 0; n < 60; ++n) {
-                Put(registry, "t" + std::to_string(choose.Pick(80)), RandomCondition(choose));
+                Put(registry, Id(choose.Pick(80)), RandomCondition(choose));
             }
             ASSERT_EQ(DifferenceOverDocuments(registry, documents), "");
             registry.Remove(u"t1*");
-            registry.Remove(ToUtf16("t" + std::to_string(choose.Pick(80))));
+            registry.Remove(ToUtf16(Id(choose.Pick(80))));
             for (int n = 0; n < 20; ++n) {
-                Put(registry, "t" + std::to_string(choose.Pick(80)), RandomCondition(choose));
+                Put(registry, Id(choose.Pick(80)), RandomCondition(choose));
             }
             ASSERT_EQ(DifferenceOverDocuments(registry, documents), "");
         }
@@ -162,7 +166,7 @@ TEST(FireIndex, RepliesAndEventsAsEvaluatingEveryCondition) {
     Advise(indexed.get(), indexedSink->unknown());
     Advise(every.get(), everySink->unknown());
     for (std::size_t n = 0; n < kConditions.size(); ++n) {
-        const std::string id = "t" + std::to_string(100 + n);
+        const std::string id = Id(100 + n);
         // Conditions that do not compile (an unbound prefix) are refused by both.
         EXPECT_EQ(AddTrigger(indexed.get(), id, kConditions[n]).value,
                   AddTrigger(every.get(), id, kConditions[n]).value);
