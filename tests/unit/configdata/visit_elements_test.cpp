@@ -14,7 +14,8 @@ class Recorder final : public IConfigDataElementVisitor {
     void* STDMETHODCALLTYPE EnterElement(void* parent, const char* name,
                                          std::size_t length) override {
         const std::string text(name, length);
-        log += (parent == nullptr ? "" : " ") + std::string("<") + text;
+        log += parent == nullptr ? "<" : " <";
+        log += text;
         if (text == "skip") {
             return nullptr;
         }
@@ -23,13 +24,15 @@ class Recorder final : public IConfigDataElementVisitor {
     }
     void STDMETHODCALLTYPE Attribute(void*, const char* name, std::size_t nameLength,
                                      const char* value, std::size_t valueLength) override {
-        log += " @" + std::string(name, nameLength) + "=" + std::string(value, valueLength);
+        log += " @";
+        log.append(name, nameLength).append("=").append(value, valueLength);
     }
     BOOL STDMETHODCALLTYPE WantsStringValue(void* element) override {
         return *static_cast<std::string*>(element) == "v" ? TRUE : FALSE;
     }
     void STDMETHODCALLTYPE StringValue(void*, const char* value, std::size_t length) override {
-        log += value != nullptr ? " =" + std::string(value, length) : " =?";
+        log += " =";
+        log.append(value != nullptr ? std::string_view(value, length) : "?");
     }
 
     std::string log;
