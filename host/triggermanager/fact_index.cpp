@@ -170,8 +170,10 @@ FactIndex::Staged FactIndex::Stage(Trigger trigger, std::string_view condition) 
                               ? FactView{key.fact->kind, key.fact->name, key.fact->value}
                               : FactView{FactKind::Exists, {}, {}};
     if (staged.path.empty()) {
-        staged.existing = key.deepest->facts.find(fact);
-        if (staged.existing != key.deepest->facts.end()) {
+        // Either the fact itself or where it goes, so that filing it takes no second search.
+        staged.existing = key.deepest->facts.lower_bound(fact);
+        if (staged.existing != key.deepest->facts.end() &&
+            !FactOrder()(fact, staged.existing->first)) {
             return staged;
         }
     }
@@ -193,8 +195,14 @@ FactIndex::Place FactIndex::Insert(Staged& staged) noexcept {
         child->second->self = child;
         node = child->second.get();
     }
-    const Facts::iterator fact =
-        staged.fact.empty() ? staged.existing : node->facts.insert(std::move(staged.fact)).position;
+    Facts::iterator fact;
+    if (staged.fact.empty()) {
+        fact = staged.existing;
+    } else if (staged.path.empty()) {
+        fact = node->facts.insert(staged.existing, std::move(staged.fact));
+    } else {
+        fact = node->facts.insert(std::move(staged.fact)).position;  // into a new node
+    }
     fact->second.insert(std::move(staged.member));
     if (fact->first.kind == FactKind::Text) {
         ++node->textFiled;

@@ -98,7 +98,7 @@ class FactIndex {
         PathNode* parent = nullptr;             // the deepest node of the fact's path there is
         std::vector<Children::node_type> path;  // new nodes for the steps below it
         Facts::node_type fact;                  // the fact, when it is new
-        Facts::iterator existing;               // the fact, when it is not
+        Facts::iterator existing;               // the fact when it is not, else where it goes
         Bucket::node_type member;
     };
 
