@@ -249,8 +249,7 @@ void FactIndex::swap(FactIndex& other) noexcept {
     unfiled_.swap(other.unfiled_);
 }
 
-std::optional<std::vector<FactIndex::Trigger>> FactIndex::Candidates(
-    IConfigDocument* document) const {
+std::optional<std::vector<FactIndex::Trigger>> FactIndex::Filed(IConfigDocument* document) const {
     Reader reader(*root_);
     const HRESULT walked = ConfigDataVisitElements(document, &reader);
     if (walked == E_OUTOFMEMORY || reader.failed()) {
@@ -267,9 +266,18 @@ std::optional<std::vector<FactIndex::Trigger>> FactIndex::Candidates(
     if (buckets.size() > 1) {
         std::sort(filed.begin(), filed.end(), ById());
     }
+    return filed;
+}
+
+std::optional<std::vector<FactIndex::Trigger>> FactIndex::Candidates(
+    IConfigDocument* document) const {
+    const std::optional<std::vector<Trigger>> filed = Filed(document);
+    if (!filed) {
+        return std::nullopt;
+    }
     std::vector<Trigger> candidates;
-    candidates.reserve(filed.size() + unfiled_.size());
-    std::merge(filed.begin(), filed.end(), unfiled_.begin(), unfiled_.end(),
+    candidates.reserve(filed->size() + unfiled_.size());
+    std::merge(filed->begin(), filed->end(), unfiled_.begin(), unfiled_.end(),
                std::back_inserter(candidates), ById());
     return candidates;
 }

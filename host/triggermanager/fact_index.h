@@ -83,6 +83,8 @@ class FactIndex {
     struct Place {
         PathNode* node = nullptr;  // null: not filed under a fact, always a candidate
         Facts::iterator fact;
+
+        bool filed() const noexcept { return node != nullptr; }
     };
 
     // Everything filing one trigger takes, made before anything changes.
@@ -122,6 +124,10 @@ class FactIndex {
     // The triggers that may match the document, in id order; nothing when the document cannot be
     // read (every trigger is then a candidate). Raises std::bad_alloc.
     std::optional<std::vector<Trigger>> Candidates(IConfigDocument* document) const;
+    // Of those, the ones filed under a fact the document holds, in id order. The others are the
+    // triggers not filed (UnfiledCount), candidates whatever the data. Raises std::bad_alloc.
+    std::optional<std::vector<Trigger>> Filed(IConfigDocument* document) const;
+    std::size_t UnfiledCount() const noexcept { return unfiled_.size(); }
 
     // Path nodes and facts held, for checking that the index keeps no more than its triggers.
     std::size_t NodeCount() const noexcept;
