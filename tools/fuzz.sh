@@ -13,7 +13,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(fuzz_wildcard fuzz_config_document fuzz_host_input fuzz_request_path
-             fuzz_command_model)
+             fuzz_command_model fuzz_fire_index)
 fi
 
 bash tools/install-deps.sh clang-14 libclang-rt-14-dev
