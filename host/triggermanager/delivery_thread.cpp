@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "companions/com_apartment.h"
 #include "triggermanager/idle_tracker.h"
 
 // Shared between the manager and its thread, so that the thread may finish the event in hand
@@ -51,6 +52,9 @@ void DeliveryThread::Enqueue(FiredEvent event) {
 }
 
 void DeliveryThread::Run(const std::shared_ptr<Queue>& queue) noexcept {
+    // Sinks make COM objects of their own on this thread (the platform's XML DOM, say), and may
+    // only once COM is initialised here.
+    const ComApartment apartment;
     for (;;) {
         FiredEvent event;
         {

@@ -27,6 +27,7 @@ constexpr HRESULT MakeHresult(unsigned long bits) {
 // Exports are listed in each library's .def file, which gives their names and ordinals.
 #define TB_EXPORT
 #else
+#include "platform/linux/com_library.h"
 #include "platform/linux/connection_point.h"
 #include "platform/linux/dispatch.h"
 #include "platform/linux/error_info.h"
