@@ -12,27 +12,8 @@
 
 namespace {
 
-std::u16string_view TextOf(BSTR text) {
-    return text != nullptr ? std::u16string_view(text, SysStringLen(text)) : std::u16string_view();
-}
-
-// LoadLibraryA takes the path in the system ANSI code page; outside Windows file names are
-// UTF-8 bytes whatever the code page, so nothing of a non-Latin path is lost there.
-std::string NarrowPath(std::u16string_view path) {
-#ifdef _WIN32
-    const std::u16string copy(path);
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, 0, copy.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1) {
-        return {};
-    }
-    std::string narrow(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, copy.c_str(), -1, narrow.data(), bytes, nullptr, nullptr);
-    narrow.resize(static_cast<std::size_t>(bytes - 1));
-    return narrow;
-#else
-    return ToUtf8(path);
-#endif
+OleStringView TextOf(BSTR text) {
+    return text != nullptr ? OleStringView(text, SysStringLen(text)) : OleStringView();
 }
 
 }  // namespace
@@ -48,8 +29,8 @@ HRESULT ActionManager::Add(BSTR category, BSTR action, BSTR modulePath, BSTR ent
         TextOf(entry).empty()) {
         return E_INVALIDARG;
     }
-    registry_.Add(std::u16string(TextOf(category)), std::u16string(TextOf(action)),
-                  ActionTarget{std::u16string(TextOf(modulePath)), std::u16string(TextOf(entry))});
+    registry_.Add(OleString(TextOf(category)), OleString(TextOf(action)),
+                  ActionTarget{OleString(TextOf(modulePath)), OleString(TextOf(entry))});
     return S_OK;
 }
 
@@ -95,7 +76,7 @@ ActionOutcome ActionManager::Run(BSTR request) noexcept {
 
 ActionOutcome ActionManager::RunModuleAction(const ActionTarget& target, BSTR request) {
     // Held until the entry returns, so a shutdown meanwhile cannot unload the running code.
-    const ModuleLoad load = modules_.Load(NarrowPath(target.modulePath));
+    const ModuleLoad load = modules_.Load(target.modulePath);
     if (!load.module) {
         return Refusal(HRESULT_FROM_WIN32(load.error));
     }
@@ -106,7 +87,7 @@ ActionOutcome ActionManager::RunModuleAction(const ActionTarget& target, BSTR re
     ActionOutcome outcome;
     outcome.code = entry(request, outcome.text.put());
     if (!outcome.text) {
-        outcome.text = Bstr::Copy(u"");
+        outcome.text = Bstr::Copy(OLESTR(""));
     }
     return outcome;
 }

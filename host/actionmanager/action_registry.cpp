@@ -1,13 +1,13 @@
 #include "actionmanager/action_registry.h"
 
-void ActionRegistry::Add(std::u16string category, std::u16string action, ActionTarget target) {
+void ActionRegistry::Add(OleString category, OleString action, ActionTarget target) {
     Key key(std::move(category), std::move(action));
     std::lock_guard<std::mutex> guard(lock_);
     actions_.insert_or_assign(std::move(key), std::move(target));
 }
 
-std::optional<ActionTarget> ActionRegistry::Find(const std::u16string& category,
-                                                 const std::u16string& action) const {
+std::optional<ActionTarget> ActionRegistry::Find(const OleString& category,
+                                                 const OleString& action) const {
     const Key key(category, action);
     std::lock_guard<std::mutex> guard(lock_);
     const auto found = actions_.find(key);

@@ -8,21 +8,22 @@
 #include <string>
 #include <utility>
 
+#include "companions/ole_string.h"
+
 struct ActionTarget {
-    std::u16string modulePath;
-    std::u16string entry;
+    OleString modulePath;
+    OleString entry;
 };
 
 class ActionRegistry {
   public:
-    void Add(std::u16string category, std::u16string action, ActionTarget target);
+    void Add(OleString category, OleString action, ActionTarget target);
     // A copy, so the caller runs the action without the registry's lock.
-    std::optional<ActionTarget> Find(const std::u16string& category,
-                                     const std::u16string& action) const;
+    std::optional<ActionTarget> Find(const OleString& category, const OleString& action) const;
     void Clear();
 
   private:
-    using Key = std::pair<std::u16string, std::u16string>;
+    using Key = std::pair<OleString, OleString>;
 
     mutable std::mutex lock_;
     std::map<Key, ActionTarget> actions_;

@@ -4,7 +4,7 @@
 
 #include "platform/win32.h"
 
-#define TB_ACTIONMANAGER_API __attribute__((visibility("default")))
+#define TB_ACTIONMANAGER_API TB_EXPORT
 
 // Where host actions write: each line (UTF-8, no trailing newline) goes to the callback; null
 // restores the default (standard output). Once this returns, the previous callback is no longer

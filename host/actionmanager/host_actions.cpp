@@ -8,8 +8,8 @@
 
 namespace {
 
-std::u16string_view TextOf(BSTR text) {
-    return text != nullptr ? std::u16string_view(text, SysStringLen(text)) : std::u16string_view();
+OleStringView TextOf(BSTR text) {
+    return text != nullptr ? OleStringView(text, SysStringLen(text)) : OleStringView();
 }
 
 ActionOutcome Log(BSTR request, OutputSink& output) {
@@ -25,15 +25,15 @@ ActionOutcome Fail(BSTR, OutputSink&) {
     return {E_FAIL, FlagResult(false)};
 }
 
-constexpr std::array<std::pair<std::u16string_view, HostAction>, 3> kHostActions = {{
-    {u"log", &Log},
-    {u"echo", &Echo},
-    {u"fail", &Fail},
+constexpr std::array<std::pair<OleStringView, HostAction>, 3> kHostActions = {{
+    {OLESTR("log"), &Log},
+    {OLESTR("echo"), &Echo},
+    {OLESTR("fail"), &Fail},
 }};
 
 }  // namespace
 
-HostAction FindHostAction(std::u16string_view name) noexcept {
+HostAction FindHostAction(OleStringView name) noexcept {
     for (const auto& [known, action] : kHostActions) {
         if (known == name) {
             return action;

@@ -7,12 +7,13 @@
 #include <string_view>
 
 #include "actionmanager/action_outcome.h"
+#include "companions/ole_string.h"
 
 class OutputSink;
 
-inline constexpr std::u16string_view kHostCategory = u"host";
+inline constexpr OleStringView kHostCategory = OLESTR("host");
 
 using HostAction = ActionOutcome (*)(BSTR request, OutputSink& output);
 
 // The built-in action of that name; null when there is none.
-HostAction FindHostAction(std::u16string_view name) noexcept;
+HostAction FindHostAction(OleStringView name) noexcept;

@@ -18,7 +18,7 @@ FARPROC LoadedModule::Find(const std::string& entry) const noexcept {
 }
 
 // Every shared_ptr to a module is dropped outside lock_: its unloading takes that lock.
-ModuleLoad ModuleCache::Load(const std::string& path) {
+ModuleLoad ModuleCache::Load(const OleString& path) {
     const std::thread::id self = std::this_thread::get_id();
     // Allocated up front, so that nothing after the load can fail and leave waiters hanging.
     std::shared_ptr<LoadedModule> module(new LoadedModule(), Unloader(*this, path));
@@ -50,7 +50,7 @@ ModuleLoad ModuleCache::Load(const std::string& path) {
     guard.unlock();
 
     // Loading runs the module's initialisation, which may call back into this library.
-    const bool loaded = module->Adopt(LoadLibraryA(path.c_str()));
+    const bool loaded = module->Adopt(LoadLibraryW(path.c_str()));
 
     guard.lock();
     ModuleLoad result;

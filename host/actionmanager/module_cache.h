@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32.h"
+#include "companions/ole_string.h"
 
 class LoadedModule {
   public:
@@ -21,7 +21,7 @@ class LoadedModule {
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
 
-    // Takes over a handle from LoadLibraryA; false when there is none.
+    // Takes over a handle from LoadLibraryW; false when there is none.
     bool Adopt(HMODULE handle) noexcept;
     bool loaded() const noexcept { return handle_ != nullptr; }
     // The exported function of that name; null when the module has none.
@@ -38,9 +38,10 @@ struct ModuleLoad {
 
 class ModuleCache {
   public:
-    // The module at `path`, loaded on first use. Concurrent first uses load it once: the others
+    // The module at `path` (the wide form keeps every character of it, whatever the ANSI code
+    // page), loaded on first use. Concurrent first uses load it once: the others
     // wait for that load. A failed load is not remembered; the next use tries again.
-    ModuleLoad Load(const std::string& path);
+    ModuleLoad Load(const OleString& path);
     // Lets go of every module; each unloads when the last running call holding it returns. The
     // caller drops what this returns outside any lock of its own (unloading may call back in).
     std::vector<std::shared_ptr<LoadedModule>> TakeAll();
@@ -59,17 +60,15 @@ class ModuleCache {
     // Unloads a module once its last holder lets go, keeping its path's slot until it is gone.
     class Unloader {
       public:
-        Unloader(ModuleCache& cache, std::string path) : cache_(&cache), path_(std::move(path)) {}
+        Unloader(ModuleCache& cache, OleString path) : cache_(&cache), path_(std::move(path)) {}
         void operator()(LoadedModule* module) const noexcept;
 
       private:
         ModuleCache* cache_;
-        std::string path_;
+        OleString path_;
     };
-
-    ModuleLoad Publish(const std::string& path, std::shared_ptr<LoadedModule> module);
 
     std::mutex lock_;
     std::condition_variable settled_;
-    std::map<std::string, Slot> slots_;
+    std::map<OleString, Slot> slots_;
 };

@@ -12,7 +12,7 @@ bool IsLineBreak(char c) {
 
 }  // namespace
 
-std::string OneLine(std::u16string_view text) {
+std::string OneLine(OleStringView text) {
     const std::string utf8 = ToUtf8(text);
     std::string line;
     line.reserve(utf8.size());
@@ -31,7 +31,7 @@ std::string OneLine(std::u16string_view text) {
     return line;
 }
 
-void OutputSink::WriteLine(std::u16string_view text) {
+void OutputSink::WriteLine(OleStringView text) {
     std::string line = OneLine(text);
     const bool delivered = callback_.Call(
         [&](ActionManagerOutput output, void* context) { output(line.c_str(), context); });

@@ -6,15 +6,16 @@
 
 #include "actionmanager/actionmanager_host.h"
 #include "companions/callback_slot.h"
+#include "companions/ole_string.h"
 
 // The text as one line of UTF-8: leading and trailing line breaks are dropped and each run of line
 // breaks inside becomes one space, so a line-oriented log keeps one line per action.
-std::string OneLine(std::u16string_view text);
+std::string OneLine(OleStringView text);
 
 class OutputSink {
   public:
     void Set(ActionManagerOutput output, void* context) { callback_.Set(output, context); }
-    void WriteLine(std::u16string_view text);
+    void WriteLine(OleStringView text);
 
   private:
     CallbackSlot<ActionManagerOutput> callback_;

@@ -11,7 +11,7 @@
 namespace {
 
 // False when the root has no such attribute (the DOM gives VT_NULL and S_FALSE then).
-bool ReadAttribute(IXMLDOMElement* root, std::u16string_view name, std::u16string& value) {
+bool ReadAttribute(IXMLDOMElement* root, OleStringView name, OleString& value) {
     Bstr attribute = Bstr::Copy(name);
     Variant read;
     ThrowIfFailed(root->getAttribute(attribute.get(), read.put()), root);
@@ -19,8 +19,7 @@ bool ReadAttribute(IXMLDOMElement* root, std::u16string_view name, std::u16strin
         return false;
     }
     const BSTR text = read.value().bstrVal;
-    value.assign(text != nullptr ? std::u16string_view(text, SysStringLen(text))
-                                 : std::u16string_view());
+    value.assign(text != nullptr ? OleStringView(text, SysStringLen(text)) : OleStringView());
     return true;
 }
 
@@ -58,8 +57,8 @@ HRESULT ReadRequestTarget(BSTR request, RequestTarget& target) {
     }
     ComPtr<IXMLDOMElement> root;
     ThrowIfFailed(document->get_documentElement(root.put()), document.get());
-    if (!root || !ReadAttribute(root.get(), u"type", target.type) ||
-        !ReadAttribute(root.get(), u"name", target.name)) {
+    if (!root || !ReadAttribute(root.get(), OLESTR("type"), target.type) ||
+        !ReadAttribute(root.get(), OLESTR("name"), target.name)) {
         return E_INVALIDARG;
     }
     return S_OK;

@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "companions/ole_string.h"
 #include "platform/win32.h"
 
 struct RequestTarget {
-    std::u16string type;
-    std::u16string name;
+    OleString type;
+    OleString name;
 };
 
 // S_OK with both attributes read; E_INVALIDARG when the text is empty, does not parse (a DTD

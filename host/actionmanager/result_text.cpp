@@ -2,25 +2,25 @@
 
 namespace {
 
-constexpr std::u16string_view kOpen = u"<ActionResult><Result>";
-constexpr std::u16string_view kClose = u"</Result></ActionResult>";
+constexpr OleStringView kOpen = OLESTR("<ActionResult><Result>");
+constexpr OleStringView kClose = OLESTR("</Result></ActionResult>");
 
 }  // namespace
 
-std::u16string TextResult(std::u16string_view value) {
-    std::u16string text;
+OleString TextResult(OleStringView value) {
+    OleString text;
     text.reserve(kOpen.size() + value.size() + kClose.size());
     text += kOpen;
-    for (const char16_t c : value) {
+    for (const OLECHAR c : value) {
         switch (c) {
             case u'<':
-                text += u"&lt;";
+                text += OLESTR("&lt;");
                 break;
             case u'>':
-                text += u"&gt;";
+                text += OLESTR("&gt;");
                 break;
             case u'&':
-                text += u"&amp;";
+                text += OLESTR("&amp;");
                 break;
             default:
                 text += c;

@@ -7,12 +7,12 @@
 
 #include "companions/bstr.h"
 
-inline constexpr std::u16string_view kTrueResult =
-    u"<ActionResult><Result>true</Result></ActionResult>";
-inline constexpr std::u16string_view kFalseResult =
-    u"<ActionResult><Result>false</Result></ActionResult>";
+inline constexpr OleStringView kTrueResult =
+    OLESTR("<ActionResult><Result>true</Result></ActionResult>");
+inline constexpr OleStringView kFalseResult =
+    OLESTR("<ActionResult><Result>false</Result></ActionResult>");
 
 // The result document carrying `value` as the text of Result.
-std::u16string TextResult(std::u16string_view value);
+OleString TextResult(OleStringView value);
 // kTrueResult or kFalseResult as a new string; raises std::bad_alloc when it cannot be had.
 Bstr FlagResult(bool flag);

@@ -39,7 +39,7 @@ bool ConditionCompiles(BSTR condition) {
 }
 
 bool ConditionAccepted(BSTR condition) {
-    return IsWellFormedUtf16(std::u16string_view(condition, SysStringLen(condition))) &&
+    return IsWellFormedUtf16(OleStringView(condition, SysStringLen(condition))) &&
            ConditionCompiles(condition);
 }
 

@@ -49,7 +49,8 @@ ULONG EventConnectionPoint::Release() {
 
 HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) {
     if (iid == nullptr) {
-        return ReportError(E_POINTER, IID_IConnectionPoint, u"no place for the interface id");
+        return ReportError(E_POINTER, IID_IConnectionPoint,
+                           OLESTR("no place for the interface id"));
     }
     *iid = IID_ITriggerEvents;
     return S_OK;
@@ -57,7 +58,7 @@ HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) {
 
 HRESULT EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
     if (container == nullptr) {
-        return ReportError(E_POINTER, IID_IConnectionPoint, u"no place for the container");
+        return ReportError(E_POINTER, IID_IConnectionPoint, OLESTR("no place for the container"));
     }
     container_.AddRef();
     *container = &container_;
@@ -66,11 +67,11 @@ HRESULT EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContai
 
 HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (cookie == nullptr) {
-        return ReportError(E_POINTER, IID_IConnectionPoint, u"no place for the cookie");
+        return ReportError(E_POINTER, IID_IConnectionPoint, OLESTR("no place for the cookie"));
     }
     *cookie = 0;
     if (sink == nullptr) {
-        return ReportError(E_POINTER, IID_IConnectionPoint, u"no sink to advise");
+        return ReportError(E_POINTER, IID_IConnectionPoint, OLESTR("no sink to advise"));
     }
     try {
         // The sink's Release below (on failure) may be the one that lets go of this manager.
@@ -79,7 +80,7 @@ HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
         ComPtr<IDispatch> dispatch = EventDispatch(sink);
         if (!dispatch) {
             return ReportError(CONNECT_E_CANNOTCONNECT, IID_IConnectionPoint,
-                               u"the sink answers neither ITriggerEvents nor IDispatch");
+                               OLESTR("the sink answers neither ITriggerEvents nor IDispatch"));
         }
         *cookie = sinks_->Add(std::move(dispatch));
         return S_OK;
@@ -95,7 +96,7 @@ HRESULT EventConnectionPoint::Unadvise(DWORD cookie) {
             ComPtr<IConnectionPointContainer>::Share(&container_);
         if (!sinks_->Remove(cookie)) {
             return ReportError(CONNECT_E_NOCONNECTION, IID_IConnectionPoint,
-                               u"no connection has that cookie");
+                               OLESTR("no connection has that cookie"));
         }
         return S_OK;
     } catch (...) {
@@ -107,5 +108,5 @@ HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** connections) {
     if (connections != nullptr) {
         *connections = nullptr;
     }
-    return ReportError(E_NOTIMPL, IID_IConnectionPoint, u"connections cannot be enumerated");
+    return ReportError(E_NOTIMPL, IID_IConnectionPoint, OLESTR("connections cannot be enumerated"));
 }

@@ -9,7 +9,7 @@
 
 namespace {
 
-HRESULT Report(HRESULT code, const IID& iid, std::u16string_view description) noexcept {
+HRESULT Report(HRESULT code, const IID& iid, OleStringView description) noexcept {
     ReportError(code, iid, description);
     ReportFailureToHost(code, description);
     return code;
@@ -22,11 +22,11 @@ HRESULT ReportCaughtError(const IID& iid) noexcept {
         throw;
     } catch (const ComError& error) {
         return Report(error.code(), iid,
-                      error.description().empty() ? u"the trigger manager failed"
-                                                  : std::u16string_view(error.description()));
+                      error.description().empty() ? OLESTR("the trigger manager failed")
+                                                  : OleStringView(error.description()));
     } catch (const std::bad_alloc&) {
-        return Report(E_OUTOFMEMORY, iid, u"out of memory");
+        return Report(E_OUTOFMEMORY, iid, OLESTR("out of memory"));
     } catch (...) {
-        return Report(E_UNEXPECTED, iid, u"unexpected failure in the trigger manager");
+        return Report(E_UNEXPECTED, iid, OLESTR("unexpected failure in the trigger manager"));
     }
 }

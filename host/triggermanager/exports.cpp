@@ -37,10 +37,10 @@ std::vector<const char*> Pointers(const std::vector<std::string>& texts) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) HRESULT STDAPICALLTYPE
-CreateTriggerManager(ITriggerManager** manager) {
+extern "C" TB_EXPORT HRESULT STDAPICALLTYPE CreateTriggerManager(ITriggerManager** manager) {
     if (manager == nullptr) {
-        return ReportError(E_POINTER, IID_ITriggerManager, u"no place for the trigger manager");
+        return ReportError(E_POINTER, IID_ITriggerManager,
+                           OLESTR("no place for the trigger manager"));
     }
     *manager = nullptr;
     try {
@@ -77,7 +77,7 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetDeliveryThread(BOO
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetChainBudget(LONG firings) {
     if (firings < 1) {
         return ReportError(E_INVALIDARG, IID_ITriggerManager,
-                           u"a chain must be allowed at least the firing that starts it");
+                           OLESTR("a chain must be allowed at least the firing that starts it"));
     }
     try {
         SetChainBudget(firings);
@@ -124,7 +124,7 @@ TriggerManagerSetFailureObserver(TriggerManagerFailureObserver observer, void* c
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerListTriggers(
     const char* utf8IdOrPattern, TriggerManagerTriggerVisitor visitor, void* context) {
     if (visitor == nullptr) {
-        return ReportError(E_POINTER, IID_ITriggerManager, u"no visitor for the triggers");
+        return ReportError(E_POINTER, IID_ITriggerManager, OLESTR("no visitor for the triggers"));
     }
     try {
         const std::string_view text = utf8IdOrPattern != nullptr ? utf8IdOrPattern : "";
@@ -141,7 +141,7 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerTestCondition(const c
                                                                          const char* utf8Data,
                                                                          LONG* outcome) {
     if (outcome == nullptr) {
-        return ReportError(E_POINTER, IID_ITriggerManager, u"no place for the outcome");
+        return ReportError(E_POINTER, IID_ITriggerManager, OLESTR("no place for the outcome"));
     }
     *outcome = TRIGGERMANAGER_TEST_NOT_MATCHED;
     try {
@@ -179,7 +179,7 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerTestCondition(const c
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetHistoryLength(LONG firings) {
     if (firings < 0 || static_cast<std::size_t>(firings) > kMaxHistoryLength) {
         return ReportError(E_INVALIDARG, IID_ITriggerManager,
-                           u"the history holds from 0 to 10000 firings");
+                           OLESTR("the history holds from 0 to 10000 firings"));
     }
     try {
         SetHistoryLength(static_cast<std::size_t>(firings));
@@ -192,10 +192,11 @@ TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE TriggerManagerSetHistoryLength(LONG
 TB_TRIGGERMANAGER_API HRESULT STDAPICALLTYPE
 TriggerManagerFiringHistory(LONG count, TriggerManagerFiringVisitor visitor, void* context) {
     if (visitor == nullptr) {
-        return ReportError(E_POINTER, IID_ITriggerManager, u"no visitor for the firings");
+        return ReportError(E_POINTER, IID_ITriggerManager, OLESTR("no visitor for the firings"));
     }
     if (count < 0) {
-        return ReportError(E_INVALIDARG, IID_ITriggerManager, u"a negative number of firings");
+        return ReportError(E_INVALIDARG, IID_ITriggerManager,
+                           OLESTR("a negative number of firings"));
     }
     try {
         for (const FiringRecord& record : LastFirings(static_cast<std::size_t>(count))) {

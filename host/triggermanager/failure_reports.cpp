@@ -19,7 +19,7 @@ void SetFailureObserver(TriggerManagerFailureObserver observer, void* context) {
     Observer().Set(observer, context);
 }
 
-void ReportFailureToHost(HRESULT code, std::u16string_view description) noexcept {
+void ReportFailureToHost(HRESULT code, OleStringView description) noexcept {
     try {
         Observer().Call([&](TriggerManagerFailureObserver observer, void* context) {
             const std::string text = ToUtf8(description);

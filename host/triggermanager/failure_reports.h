@@ -5,9 +5,10 @@
 
 #include <string_view>
 
+#include "companions/ole_string.h"
 #include "triggermanager/triggermanager_host.h"
 
 void SetFailureObserver(TriggerManagerFailureObserver observer, void* context);
 
 // Tells the observer, if one is set, on this thread and outside every lock of the manager.
-void ReportFailureToHost(HRESULT code, std::u16string_view description) noexcept;
+void ReportFailureToHost(HRESULT code, OleStringView description) noexcept;

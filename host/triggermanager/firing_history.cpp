@@ -41,10 +41,10 @@ void KeepIds(const std::vector<std::string>* ids, std::vector<std::string>& kept
 }
 
 // The size of the text in UTF-8 (an unpaired surrogate becomes U+FFFD), without converting it.
-std::size_t Utf8Bytes(std::u16string_view text) noexcept {
+std::size_t Utf8Bytes(OleStringView text) noexcept {
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
+        const OLECHAR unit = text[i];
         if (unit < 0x80) {
             bytes += 1;
         } else if (unit < 0x800) {
@@ -62,7 +62,7 @@ std::size_t Utf8Bytes(std::u16string_view text) noexcept {
 
 // The UTF-8 of at most kKeptDataBytes bytes of the data, cut on a character.
 std::string DataStart(BSTR data, std::size_t& wholeBytes) {
-    const std::u16string_view text(data != nullptr ? data : u"", SysStringLen(data));
+    const OleStringView text(data != nullptr ? data : OLESTR(""), SysStringLen(data));
     // Every UTF-16 unit gives at least one byte: this start of the text fills the room.
     std::string start = ToUtf8(text.substr(0, kKeptDataBytes));
     wholeBytes = Utf8Bytes(text);

@@ -9,8 +9,8 @@
 
 namespace {
 
-std::u16string_view View(BSTR text) noexcept {
-    return text != nullptr ? std::u16string_view(text, SysStringLen(text)) : std::u16string_view();
+OleStringView View(BSTR text) noexcept {
+    return text != nullptr ? OleStringView(text, SysStringLen(text)) : OleStringView();
 }
 
 LONG ClampedCount(std::size_t count) noexcept {
@@ -77,7 +77,7 @@ ULONG TriggerManager::Release() {
 
 HRESULT TriggerManager::GetTypeInfoCount(UINT*) {
     return ReportError(E_NOTIMPL, IID_ITriggerManager,
-                       u"the trigger manager has no type information");
+                       OLESTR("the trigger manager has no type information"));
 }
 
 HRESULT TriggerManager::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
@@ -85,34 +85,35 @@ HRESULT TriggerManager::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
         *info = nullptr;
     }
     return ReportError(E_NOTIMPL, IID_ITriggerManager,
-                       u"the trigger manager has no type information");
+                       OLESTR("the trigger manager has no type information"));
 }
 
 HRESULT TriggerManager::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
     return ReportError(E_NOTIMPL, IID_ITriggerManager,
-                       u"the trigger manager has no names to look up");
+                       OLESTR("the trigger manager has no names to look up"));
 }
 
 HRESULT TriggerManager::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                UINT*) {
     return ReportError(DISP_E_MEMBERNOTFOUND, IID_ITriggerManager,
-                       u"the trigger manager's methods are called through its method table");
+                       OLESTR("the trigger manager's methods are called through its method table"));
 }
 
 HRESULT TriggerManager::AddTrigger(BSTR id, BSTR condition, LONG* added) {
     if (added == nullptr) {
-        return ReportError(E_POINTER, IID_ITriggerManager, u"no place for the added flag");
+        return ReportError(E_POINTER, IID_ITriggerManager, OLESTR("no place for the added flag"));
     }
     *added = 0;
     try {
-        const std::u16string_view idText = View(id);
-        const std::u16string_view conditionText = View(condition);
+        const OleStringView idText = View(id);
+        const OleStringView conditionText = View(condition);
         if (idText.empty()) {
-            return ReportError(E_INVALIDARG, IID_ITriggerManager, u"the trigger id is empty");
+            return ReportError(E_INVALIDARG, IID_ITriggerManager,
+                               OLESTR("the trigger id is empty"));
         }
         if (!IsXmlText(idText)) {
             return ReportError(E_INVALIDARG, IID_ITriggerManager,
-                               u"the trigger id holds a character XML cannot carry");
+                               OLESTR("the trigger id holds a character XML cannot carry"));
         }
         // A condition that would not come back from the database as it went in is as unusable
         // as one that does not compile.
@@ -129,7 +130,8 @@ HRESULT TriggerManager::AddTrigger(BSTR id, BSTR condition, LONG* added) {
 
 HRESULT TriggerManager::RemoveTrigger(BSTR idOrPattern, LONG* removed) {
     if (removed == nullptr) {
-        return ReportError(E_POINTER, IID_ITriggerManager, u"no place for the removed count");
+        return ReportError(E_POINTER, IID_ITriggerManager,
+                           OLESTR("no place for the removed count"));
     }
     *removed = 0;
     try {
@@ -142,7 +144,7 @@ HRESULT TriggerManager::RemoveTrigger(BSTR idOrPattern, LONG* removed) {
 
 HRESULT TriggerManager::DeleteDatabase(LONG* deleted) {
     if (deleted == nullptr) {
-        return ReportError(E_POINTER, IID_ITriggerManager, u"no place for the deleted flag");
+        return ReportError(E_POINTER, IID_ITriggerManager, OLESTR("no place for the deleted flag"));
     }
     *deleted = 0;
     try {
@@ -155,7 +157,7 @@ HRESULT TriggerManager::DeleteDatabase(LONG* deleted) {
 }
 
 HRESULT TriggerManager::Reserved11() {
-    return ReportError(E_NOTIMPL, IID_ITriggerManager, u"this method slot is not used");
+    return ReportError(E_NOTIMPL, IID_ITriggerManager, OLESTR("this method slot is not used"));
 }
 
 HRESULT TriggerManager::Suspend() {
@@ -171,18 +173,18 @@ HRESULT TriggerManager::EnumConnectionPoints(IEnumConnectionPoints** points) {
         *points = nullptr;
     }
     return ReportError(E_NOTIMPL, IID_IConnectionPointContainer,
-                       u"connection points cannot be enumerated; ask for ITriggerEvents");
+                       OLESTR("connection points cannot be enumerated; ask for ITriggerEvents"));
 }
 
 HRESULT TriggerManager::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
     if (point == nullptr) {
         return ReportError(E_POINTER, IID_IConnectionPointContainer,
-                           u"no place for the connection point");
+                           OLESTR("no place for the connection point"));
     }
     *point = nullptr;
     if (!IsEqualIID(riid, IID_ITriggerEvents)) {
         return ReportError(CONNECT_E_NOCONNECTION, IID_IConnectionPointContainer,
-                           u"the trigger manager raises ITriggerEvents only");
+                           OLESTR("the trigger manager raises ITriggerEvents only"));
     }
     point_.AddRef();
     *point = &point_;

@@ -13,7 +13,7 @@
 
 HRESULT TriggerManager::Fire(BSTR data, BSTR* reply) {
     if (reply == nullptr) {
-        return ReportError(E_POINTER, IID_ITriggerManager, u"no place for the reply");
+        return ReportError(E_POINTER, IID_ITriggerManager, OLESTR("no place for the reply"));
     }
     *reply = nullptr;
     try {
@@ -76,7 +76,7 @@ std::string TriggerManager::FireAt(BSTR data, const std::shared_ptr<Chain>& chai
         for (const std::string& id : matched) {
             event.ids.push_back(ToBstr(id));
         }
-        event.data = Bstr::Copy(std::u16string_view(data, SysStringLen(data)));
+        event.data = Bstr::Copy(OleStringView(data, SysStringLen(data)));
         event.chain = chain;
         event.depth = depth;
         Raise(std::move(event));

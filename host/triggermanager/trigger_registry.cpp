@@ -9,7 +9,7 @@
 
 namespace {
 
-Bstr ConditionText(std::u16string_view condition) {
+Bstr ConditionText(OleStringView condition) {
     return condition.empty() ? Bstr() : Bstr::Copy(condition);
 }
 
@@ -30,7 +30,7 @@ TriggerRegistry::TriggerRegistry(const std::string& path, std::shared_ptr<Sqlite
                                  std::chrono::milliseconds lockWait)
     : store_(path, std::move(driver), lockWait) {
     // Rows arrive in id order, so each goes in at the end without a search.
-    store_.ForEach([this](std::string_view id, std::u16string_view condition) {
+    store_.ForEach([this](std::string_view id, OleStringView condition) {
         const auto entry =
             copy_.emplace_hint(copy_.end(), std::string(id), Entry{ConditionText(condition), {}});
         FactIndex::Staged staged =
@@ -40,7 +40,7 @@ TriggerRegistry::TriggerRegistry(const std::string& path, std::shared_ptr<Sqlite
 }
 
 FactIndex::Staged TriggerRegistry::StageIndex(const std::string& id, const Entry& entry,
-                                              std::u16string_view condition,
+                                              OleStringView condition,
                                               std::string_view utf8) {
     // Literals are compared as the evaluation reads them: text that does not convert back
     // unchanged (a database written elsewhere) is not read.
@@ -48,7 +48,7 @@ FactIndex::Staged TriggerRegistry::StageIndex(const std::string& id, const Entry
                         IsWellFormedUtf16(condition) ? utf8 : std::string_view());
 }
 
-void TriggerRegistry::Put(std::u16string_view id, std::u16string_view condition) {
+void TriggerRegistry::Put(OleStringView id, OleStringView condition) {
     const std::string key = ToUtf8(id);
     const std::string storedCondition = ToUtf8(condition);
     // Everything that allocates happens before the store changes: once it has, the copy and the
@@ -95,7 +95,7 @@ std::vector<std::string> TriggerRegistry::Doomed(std::string_view idOrPattern) c
     return doomed;
 }
 
-std::size_t TriggerRegistry::Remove(std::u16string_view idOrPattern) {
+std::size_t TriggerRegistry::Remove(OleStringView idOrPattern) {
     const std::string text = ToUtf8(idOrPattern);
     std::lock_guard<std::mutex> write(writeLock_);
     const std::vector<std::string> doomed = Doomed(text);

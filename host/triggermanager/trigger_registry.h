@@ -26,9 +26,9 @@ class TriggerRegistry {
 
     // Adds the trigger or replaces its condition (already checked; empty matches every firing).
     // On failure nothing has changed, in the store, the copy or the index.
-    void Put(std::u16string_view id, std::u16string_view condition);
+    void Put(OleStringView id, OleStringView condition);
     // The exact id, or every id the pattern matches (id_pattern.h); how many were removed.
-    std::size_t Remove(std::u16string_view idOrPattern);
+    std::size_t Remove(OleStringView idOrPattern);
     void Clear();
 
     // The ids (UTF-8, in id order) whose conditions the document meets, and those whose
@@ -63,7 +63,7 @@ class TriggerRegistry {
     std::vector<std::string> Doomed(std::string_view idOrPattern) const;
     // Prepares the filing of the entry under `id` by its condition's UTF-8 text.
     FactIndex::Staged StageIndex(const std::string& id, const Entry& entry,
-                                 std::u16string_view condition, std::string_view utf8);
+                                 OleStringView condition, std::string_view utf8);
 
     // One change at a time, store and copy together; taken before copyLock_.
     std::mutex writeLock_;

@@ -8,6 +8,7 @@
 
 #include "companions/com_error.h"
 #include "companions/utf.h"
+#include "companions/utf8_path.h"
 #include "triggermanager/sqlite_error.h"
 
 namespace {
@@ -19,14 +20,14 @@ constexpr const char* kCreateTable =
 // SQLite reports a file it could not create in a missing directory and in a forbidden one alike,
 // so a missing directory is looked for first: it is the likelier mistake and the plainer message.
 void RequireDirectoryOf(const std::string& path) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    const std::filesystem::path parent = PathFromUtf8(path).parent_path();
     std::error_code failure;
     if (parent.empty() || std::filesystem::exists(parent, failure) || failure) {
         return;
     }
     throw ComError(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), nullptr,
                    ToUtf16("trigger database: cannot open \"" + path + "\": the directory \"" +
-                           parent.string() + "\" does not exist"));
+                           Utf8FromPath(parent) + "\" does not exist"));
 }
 
 int TextLength(std::string_view text) {
@@ -218,7 +219,7 @@ void TriggerStore::ForEach(const Visitor& visit) {
     while ((code = driver_->Step(statement)) == SQLITE_ROW) {
         const auto* id = sqlite3_column_text(statement, 0);
         const int idBytes = sqlite3_column_bytes(statement, 0);
-        const auto* condition = static_cast<const char16_t*>(sqlite3_column_text16(statement, 1));
+        const auto* condition = static_cast<const OLECHAR*>(sqlite3_column_text16(statement, 1));
         const int conditionBytes = sqlite3_column_bytes16(statement, 1);
         if ((id == nullptr || condition == nullptr) && sqlite3_errcode(db_.get()) == SQLITE_NOMEM) {
             throw std::bad_alloc();
@@ -229,8 +230,8 @@ void TriggerStore::ForEach(const Visitor& visit) {
         visit(
             std::string_view(reinterpret_cast<const char*>(id), static_cast<std::size_t>(idBytes)),
             condition != nullptr
-                ? std::u16string_view(condition, static_cast<std::size_t>(conditionBytes) / 2)
-                : std::u16string_view());
+                ? OleStringView(condition, static_cast<std::size_t>(conditionBytes) / 2)
+                : OleStringView());
     }
     if (code != SQLITE_DONE) {
         ThrowSqliteError(code, db_.get(), "cannot read the triggers");

@@ -11,12 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "companions/ole_string.h"
 #include "triggermanager/sqlite_driver.h"
 
 class TriggerStore {
   public:
     // A row as read back: the id in UTF-8, the condition in UTF-16 (what evaluation needs).
-    using Visitor = std::function<void(std::string_view id, std::u16string_view condition)>;
+    using Visitor = std::function<void(std::string_view id, OleStringView condition)>;
 
     // Opens, creating when needed, the database at the UTF-8 path (write-ahead logging, locked
     // for this store alone; a lock held elsewhere is waited for up to `lockWait`), or a private

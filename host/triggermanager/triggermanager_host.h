@@ -79,7 +79,7 @@
 #include "companions/trigger_manager.h"
 #include "platform/win32.h"
 
-#define TB_TRIGGERMANAGER_API extern "C" __attribute__((visibility("default")))
+#define TB_TRIGGERMANAGER_API extern "C" TB_EXPORT
 
 // The database file for managers created from now on (UTF-8 path); null or "" keeps each manager's
 // triggers in memory.

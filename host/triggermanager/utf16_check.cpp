@@ -2,14 +2,14 @@
 
 namespace {
 
-bool IsHighSurrogate(char16_t unit) {
+bool IsHighSurrogate(OLECHAR unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
-bool IsLowSurrogate(char16_t unit) {
+bool IsLowSurrogate(OLECHAR unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-bool IsXmlUnit(char16_t unit) {
+bool IsXmlUnit(OLECHAR unit) {
     if (unit < 0x20) {
         return unit == u'\t' || unit == u'\n' || unit == u'\r';
     }
@@ -18,7 +18,7 @@ bool IsXmlUnit(char16_t unit) {
 
 }  // namespace
 
-bool IsWellFormedUtf16(std::u16string_view text) noexcept {
+bool IsWellFormedUtf16(OleStringView text) noexcept {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (IsHighSurrogate(text[i])) {
             if (i + 1 == text.size() || !IsLowSurrogate(text[i + 1])) {
@@ -32,11 +32,11 @@ bool IsWellFormedUtf16(std::u16string_view text) noexcept {
     return true;
 }
 
-bool IsXmlText(std::u16string_view text) noexcept {
+bool IsXmlText(OleStringView text) noexcept {
     if (!IsWellFormedUtf16(text)) {
         return false;
     }
-    for (char16_t unit : text) {
+    for (OLECHAR unit : text) {
         if (!IsXmlUnit(unit)) {
             return false;
         }

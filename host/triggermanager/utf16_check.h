@@ -4,9 +4,11 @@
 
 #include <string_view>
 
+#include "companions/ole_string.h"
+
 // No unpaired surrogate: the text converts to UTF-8 and back unchanged.
-bool IsWellFormedUtf16(std::u16string_view text) noexcept;
+bool IsWellFormedUtf16(OleStringView text) noexcept;
 
 // Well-formed, and only characters that XML 1.0 can carry (no NUL, no other control characters
 // than tab, line feed and carriage return, no U+FFFE or U+FFFF).
-bool IsXmlText(std::u16string_view text) noexcept;
+bool IsXmlText(OleStringView text) noexcept;

@@ -177,6 +177,25 @@ HMODULE LoadLibraryA(LPCSTR path) {
     return module;
 }
 
+HMODULE LoadLibraryW(LPCWSTR path) {
+    std::string name;
+    if (path != nullptr) {
+        const std::u16string_view wide(path);
+        const platform_detail::Conversion counted =
+            platform_detail::Utf16ToUtf8(wide.data(), wide.size(), nullptr, 0, false);
+        try {
+            name.assign(counted.produced, '\0');
+        } catch (...) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        platform_detail::Utf16ToUtf8(wide.data(), wide.size(),
+                                     reinterpret_cast<unsigned char*>(name.data()), name.size(),
+                                     false);
+    }
+    return LoadLibraryA(path != nullptr ? name.c_str() : nullptr);
+}
+
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     // Names below 0x10000 are ordinals, which shared objects do not have.
     if (name == nullptr || reinterpret_cast<std::uintptr_t>(name) < 0x10000) {

@@ -65,6 +65,8 @@ TB_PLATFORM_API BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section);
 TB_PLATFORM_API DWORD GetModuleFileNameA(HMODULE module, LPSTR path, DWORD size);
 TB_PLATFORM_API DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size);
 TB_PLATFORM_API HMODULE LoadLibraryA(LPCSTR path);
+// The path in UTF-16; file names here are its UTF-8 bytes.
+TB_PLATFORM_API HMODULE LoadLibraryW(LPCWSTR path);
 TB_PLATFORM_API FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 TB_PLATFORM_API BOOL FreeLibrary(HMODULE module);
 
