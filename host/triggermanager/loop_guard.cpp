@@ -4,7 +4,10 @@
 
 namespace {
 
-thread_local ChainPosition delivering;
+// The position of the calling thread's innermost ChainScope. Only a pointer is thread-local:
+// with the Windows toolchain's emulated thread-local storage, a thread-local object is freed
+// before its destructor runs when the thread ends.
+thread_local const ChainPosition* delivering = nullptr;
 std::atomic<LONG> refusedFirings{0};
 std::atomic<LONG> refusedOverBudget{0};
 
@@ -21,18 +24,18 @@ bool Chain::TakeFiring() noexcept {
 }
 
 ChainPosition DeliveringChain() {
-    return delivering;
+    return delivering != nullptr ? *delivering : ChainPosition();
 }
 
 int DeliveringChainDepth() noexcept {
-    return delivering.depth;
+    return delivering != nullptr ? delivering->depth : 0;
 }
 
 ChainScope::ChainScope(ChainPosition position) noexcept
-    : previous_(std::exchange(delivering, std::move(position))) {}
+    : position_(std::move(position)), previous_(std::exchange(delivering, &position_)) {}
 
 ChainScope::~ChainScope() {
-    delivering = std::move(previous_);
+    delivering = previous_;
 }
 
 void CountRefusedFiring(Refusal cause) noexcept {

@@ -51,7 +51,8 @@ class ChainScope {
     ChainScope& operator=(const ChainScope&) = delete;
 
   private:
-    ChainPosition previous_;
+    ChainPosition position_;
+    const ChainPosition* previous_;
 };
 
 enum class Refusal { Loop, Budget };
