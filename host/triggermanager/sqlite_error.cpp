@@ -1,10 +1,10 @@
 #include "triggermanager/sqlite_error.h"
 
-#include <cerrno>
 #include <string>
 
 #include "companions/com_error.h"
 #include "companions/utf.h"
+#include "triggermanager/system_cause.h"
 
 namespace {
 
@@ -12,31 +12,6 @@ namespace {
 constexpr DWORD kErrorLockViolation = 33;
 constexpr DWORD kErrorDiskFull = 112;
 constexpr DWORD kErrorFileCorrupt = 1392;
-
-// What the system said when SQLite could not open or write a file.
-std::string_view SystemCause(int systemError) noexcept {
-    switch (systemError) {
-        case ENOSPC:
-        case EDQUOT:
-            return "the disk is full";
-        case EFBIG:
-            return "the file has reached the largest size allowed";
-        case EROFS:
-            return "the file system is read-only";
-        case EACCES:
-        case EPERM:
-            return "permission denied";
-        case ENOTDIR:
-            return "a part of the path is not a directory";
-        case EISDIR:
-            return "the path names a directory";
-        case ENOENT:
-            // The store checks that the directory exists before it opens the file.
-            return "the file cannot be created in its directory";
-        default:
-            return "";
-    }
-}
 
 }  // namespace
 
@@ -68,8 +43,9 @@ std::string_view FailureCause(int extendedCode, int systemError) noexcept {
         case SQLITE_CANTOPEN:
         case SQLITE_IOERR:
             // SQLite keeps the system error of the last failed open or write, so it belongs to
-            // these two codes only.
-            return SystemCause(systemError);
+            // these two codes only. On Windows it names a directory by a code of its own.
+            return extendedCode == SQLITE_CANTOPEN_ISDIR ? "the path names a directory"
+                                                         : SystemCause(systemError);
         case SQLITE_FULL:
             return "the disk is full";
         case SQLITE_READONLY:
