@@ -25,18 +25,40 @@ void WINAPI RunExitList(void* value) {
     delete list;
 }
 
-DWORD ExitSlot() {
-    static const DWORD slot = FlsAlloc(RunExitList);
-    if (slot == FLS_OUT_OF_INDEXES) {
-        throw std::bad_alloc();
+// The slot lives as long as the library. When the library is unloaded before the process ends
+// (a host freeing the plug-in that imported it), FlsFree runs the callback for the lists still
+// held, so no thread that ends later calls into code that is gone.
+class ExitSlot {
+  public:
+    ExitSlot() noexcept : index_(FlsAlloc(RunExitList)) {}
+    ~ExitSlot() {
+        if (index_ != FLS_OUT_OF_INDEXES) {
+            FlsFree(index_);
+        }
     }
-    return slot;
+    ExitSlot(const ExitSlot&) = delete;
+    ExitSlot& operator=(const ExitSlot&) = delete;
+
+    DWORD index() const {
+        if (index_ == FLS_OUT_OF_INDEXES) {
+            throw std::bad_alloc();
+        }
+        return index_;
+    }
+
+  private:
+    DWORD index_;
+};
+
+DWORD ExitSlotIndex() {
+    static const ExitSlot slot;
+    return slot.index();
 }
 
 }  // namespace
 
 void AtThreadExit(void (*destroy)(void*), void* object) {
-    const DWORD slot = ExitSlot();
+    const DWORD slot = ExitSlotIndex();
     auto* list = static_cast<ExitList*>(FlsGetValue(slot));
     if (list == nullptr) {
         auto made = std::make_unique<ExitList>();
