@@ -1,20 +1,39 @@
-# What the Windows build needs beyond the toolchain: libxml2 cross-built from the distribution's
-# source package, GoogleTest built with the same toolchain, import libraries for the host
+# What the Windows build needs beyond the toolchain: libxml2 and SQLite cross-built from the
+# distribution's source packages, GoogleTest built with the same toolchain, import libraries for the host
 # libraries this build does not make, and Wine to run the tests.
 
 set(TB_DEPS_DIR ${CMAKE_BINARY_DIR}/deps)
 execute_process(
     COMMAND bash ${PROJECT_SOURCE_DIR}/tools/build-windows-deps.sh ${CMAKE_TOOLCHAIN_FILE}
-            ${TB_DEPS_DIR} libxml2
+            ${TB_DEPS_DIR} libxml2 sqlite3
     RESULT_VARIABLE tb_deps_result)
 if(NOT tb_deps_result EQUAL 0)
     message(FATAL_ERROR "the cross-built libraries could not be made (see above)")
 endif()
 find_package(LibXml2 REQUIRED CONFIG
     PATHS ${TB_DEPS_DIR}/libxml2/install NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+# Under the name the distribution's own CMake module gives it on Linux.
+add_library(SQLite::SQLite3 STATIC IMPORTED)
+set_target_properties(SQLite::SQLite3 PROPERTIES
+    IMPORTED_LOCATION ${TB_DEPS_DIR}/sqlite3/install/lib/libsqlite3.a
+    INTERFACE_INCLUDE_DIRECTORIES ${TB_DEPS_DIR}/sqlite3/install/include)
 
 find_program(TB_DLLTOOL ${TB_MINGW_TARGET}-dlltool REQUIRED)
 find_program(TB_OBJDUMP ${TB_MINGW_TARGET}-objdump REQUIRED)
+
+# `target` as a DLL of the host's: its exports are those of `def_file`, by plain name (--kill-at)
+# and by the ordinals given there, and no "lib" before its name. ld writes its import library with
+# the plain names too, which __stdcall callers, asking for Name@size, do not find; so that library
+# is made again from the .def file, as for the host libraries below.
+function(tb_windows_dll target def_file)
+    target_sources(${target} PRIVATE ${def_file})
+    target_link_options(${target} PRIVATE "LINKER:--kill-at")
+    set_target_properties(${target} PROPERTIES PREFIX "")
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${TB_DLLTOOL} --kill-at --input-def ${def_file}
+                --dllname $<TARGET_FILE_NAME:${target}> --output-lib $<TARGET_LINKER_FILE:${target}>
+        VERBATIM)
+endfunction()
 
 # An import library for `name`.dll from its .def file, for a host library this build does not
 # make: the module links against it as against the host's own. Gives the target `name`_imports.

@@ -6,7 +6,7 @@
 #
 #   tools/build-windows-deps.sh <toolchain-file> <deps-dir> <package>...
 #
-# Packages: libxml2. Another library is one more build_<package> function below.
+# Packages: libxml2, sqlite3. Another library is one more build_<package> function below.
 set -euo pipefail
 
 toolchain=$(realpath "$1")
@@ -30,12 +30,14 @@ fetch_source() {
     rm -rf "$work/download"
 }
 
-# Configures, builds and installs a CMake project in $deps/<package> as a static library.
+# Configures, builds and installs the CMake project in <source> as a static library in
+# $deps/<package>/install:  cmake_install <package> <source> [cmake options...]
 cmake_install() {
     local package=$1
-    shift
+    local source=$2
     local work=$deps/$package
-    cmake -S "$work/source" -B "$work/build" -G Ninja \
+    shift 2
+    cmake -S "$source" -B "$work/build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$work/install" \
@@ -50,23 +52,54 @@ cmake_install() {
 # Its threads are Windows' own, not the toolchain's POSIX layer: that layer is torn down first
 # when a thread ends, and configdata frees its per-thread libxml2 objects after that
 # (host/configdata/thread_owned.h), when libxml2 must take no POSIX lock any more.
+# LIBXML_STATIC for its own objects as well as for those that use it: otherwise each of its
+# functions is marked for export, and every DLL that links it would export libxml2 whole.
 build_libxml2() {
     fetch_source libxml2
-    cmake_install libxml2 \
+    cmake_install libxml2 "$deps/libxml2/source" \
         -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_ZLIB=OFF -DLIBXML2_WITH_LZMA=OFF \
         -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DLIBXML2_WITH_PYTHON=OFF \
         -DLIBXML2_WITH_PROGRAMS=OFF -DLIBXML2_WITH_TESTS=OFF \
-        -DHAVE_PTHREAD_H=
+        -DHAVE_PTHREAD_H= \
+        -DCMAKE_C_FLAGS=-DLIBXML_STATIC
+}
+
+# SQLite's source tree makes its single-file amalgamation with host tools (configure, lemon,
+# tclsh), so that step runs natively; the amalgamation alone is then built for the target, by a
+# two-line CMake project, so the toolchain file decides the compiler as for everything else.
+# The settings are those of the distribution's own build that bear on how a database behaves
+# (secure delete, URI file names, no lookaside, its limits); its extensions (full text, R-tree,
+# JSON, sessions, loadable modules) are left out: the trigger store uses none. Threads and locks
+# are Windows' own (SQLITE_OS_WIN), never the toolchain's POSIX layer.
+build_sqlite3() {
+    fetch_source sqlite3
+    local work=$deps/sqlite3
+    mkdir -p "$work/amalgamation"
+    (cd "$work/amalgamation" && "$work/source/configure" --disable-tcl && make sqlite3.c)
+    cat >"$work/amalgamation/CMakeLists.txt" <<'PROJECT'
+cmake_minimum_required(VERSION 3.25)
+project(sqlite3 C)
+add_library(sqlite3 STATIC sqlite3.c)
+target_compile_definitions(sqlite3 PRIVATE
+    SQLITE_THREADSAFE=1 SQLITE_SECURE_DELETE SQLITE_USE_URI=1 SQLITE_OMIT_LOOKASIDE=1
+    SQLITE_LIKE_DOESNT_MATCH_BLOBS SQLITE_MAX_SCHEMA_RETRY=25 SQLITE_MAX_VARIABLE_NUMBER=250000
+    SQLITE_OMIT_LOAD_EXTENSION)
+install(TARGETS sqlite3)
+install(FILES sqlite3.h DESTINATION include)
+PROJECT
+    cmake_install sqlite3 "$work/amalgamation"
 }
 
 for package in "$@"; do
-    stamp=$deps/$package/install/.built
-    if [ -f "$stamp" ]; then
-        continue
-    fi
     if ! declare -F "build_$package" >/dev/null; then
         echo "no recipe for $package" >&2
         exit 2
+    fi
+    # The stamp holds the recipe it was built by, so a changed recipe builds the package again.
+    stamp=$deps/$package/install/.built
+    recipe=$(declare -f fetch_source cmake_install "build_$package" | sha256sum | cut -d' ' -f1)
+    if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
+        continue
     fi
     log=$deps/$package.log
     mkdir -p "$deps"
@@ -75,5 +108,5 @@ for package in "$@"; do
         tail -n 40 "$log" >&2
         exit 1
     fi
-    touch "$stamp"
+    echo "$recipe" >"$stamp"
 done

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the Windows build and its tests need on a Debian machine, when missing: the
 # mingw-w64 cross compiler, 32-bit Wine, the ja_JP.UTF-8 locale (under which Wine's ANSI code
-# page is 932), and what fetching the distribution's source packages takes (dpkg-dev, and a
-# deb-src entry for each Debian mirror and suite the machine already uses).
+# page is 932), what fetching the distribution's source packages takes (dpkg-dev, and a deb-src
+# entry for each Debian mirror and suite the machine already uses), and the tools SQLite's
+# source tree makes its amalgamation with (make, tclsh).
 set -euo pipefail
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
-packages=(wine wine32:i386 g++-mingw-w64-i686 locales dpkg-dev)
+packages=(wine wine32:i386 g++-mingw-w64-i686 locales dpkg-dev make tcl)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

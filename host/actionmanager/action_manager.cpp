@@ -80,7 +80,10 @@ ActionOutcome ActionManager::RunModuleAction(const ActionTarget& target, BSTR re
     if (!load.module) {
         return Refusal(HRESULT_FROM_WIN32(load.error));
     }
-    const auto entry = reinterpret_cast<ActionEntry>(load.module->Find(ToUtf8(target.entry)));
+    // Through void (*)(), which stands for any function: FARPROC is a function type of its own
+    // on Windows, and a cast straight from it to another says the types do not match.
+    const auto entry = reinterpret_cast<ActionEntry>(
+        reinterpret_cast<void (*)()>(load.module->Find(ToUtf8(target.entry))));
     if (entry == nullptr) {
         return Refusal(HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
     }
