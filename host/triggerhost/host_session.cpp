@@ -31,13 +31,35 @@ std::string TakeErrorDescription() {
 
 thread_local HostSession::RequestEcho* HostSession::requestOnThisThread_ = nullptr;
 
-std::string DefaultModulePath() {
+namespace {
+
+// The libraries' file names: this file names module paths, so it says which system's they are.
+#ifdef _WIN32
+constexpr const char* kPluginFile = "triggerbridge.dll";
+constexpr const char* kPlatformDomFile = "platform-dom\\configdata.dll";
+#else
+constexpr const char* kPluginFile = "libtriggerbridge.so";
+// The platform's XML DOM is Windows' own.
+constexpr const char* kPlatformDomFile = nullptr;
+#endif
+
+// The folder of the running program, with its trailing separator.
+std::string ProgramFolder() {
     char program[4096] = {};
     const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
-    std::string path(program, length);
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    return folder + "/libtriggerbridge.so";
+    const std::string path(program, length);
+    const auto separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? std::string("./") : path.substr(0, separator + 1);
+}
+
+}  // namespace
+
+std::string DefaultModulePath() {
+    return ProgramFolder() + kPluginFile;
+}
+
+std::string PlatformDomPath() {
+    return kPlatformDomFile != nullptr ? ProgramFolder() + kPlatformDomFile : std::string();
 }
 
 HostSession::HostSession(const HostOptions& options, std::FILE* out,
@@ -57,6 +79,21 @@ bool HostSession::Start(std::string& error) {
     ActionManagerSetOutput(&HostSession::OnOutput, this);
     ActionManagerSetObserver(&HostSession::OnAction, this);
 
+    if (options_.platformDom) {
+        // Loaded first, so that the plug-in's import of the configuration-data library binds
+        // to it: the system hands an import the module of that name already in the process.
+        const std::string dom = PlatformDomPath();
+        if (dom.empty()) {
+            error = "--dom platform: this system has no platform XML DOM (it is Windows')";
+            return false;
+        }
+        configData_ = LoadLibraryA(dom.c_str());
+        if (configData_ == nullptr) {
+            error =
+                "cannot load the configuration-data library over the platform DOM '" + dom + "'";
+            return false;
+        }
+    }
     const std::string path =
         options_.modulePath.empty() ? DefaultModulePath() : options_.modulePath;
     module_ = LoadLibraryA(path.c_str());
@@ -150,6 +187,10 @@ void HostSession::Stop() {
     if (module_ != nullptr) {
         FreeLibrary(module_);
         module_ = nullptr;
+    }
+    if (configData_ != nullptr) {
+        FreeLibrary(configData_);
+        configData_ = nullptr;
     }
 }
 

@@ -59,9 +59,13 @@ class HostSession {
     ActionMirror* mirror_;
     std::mutex printLock_;
     HMODULE module_ = nullptr;
+    HMODULE configData_ = nullptr;  // with --dom platform: loaded before the plug-in
     HRESULT(STDAPICALLTYPE* stopHandler_)() = nullptr;
     bool started_ = false;
 };
 
 // Where the plug-in lives when no path is given: beside the running program.
 std::string DefaultModulePath();
+// The configuration-data library over the platform's XML DOM: in platform-dom/ beside the
+// program on Windows; empty elsewhere, which has no such DOM.
+std::string PlatformDomPath();

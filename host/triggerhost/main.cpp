@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 #include <cstdlib>
 
 #include "action_mirror.h"
+#include "companions/com_apartment.h"
+#include "console.h"
 #include "host_session.h"
 #include "input_limits.h"
 #include "interactive_shell.h"
@@ -35,16 +35,13 @@ int Fail(int status, const std::string& message) {
 bool RunInteractive(HostSession& session, const ActionMirror& mirror, const HostOptions& options) {
     ShellSettings settings;
     settings.json = options.json;
-    settings.colour =
-        !options.json && ColourWanted(isatty(STDOUT_FILENO) != 0, std::getenv("NO_COLOR"));
-    settings.errorColour = ColourWanted(isatty(STDERR_FILENO) != 0, std::getenv("NO_COLOR"));
+    settings.colour = !options.json && ColourWanted(IsTerminal(stdout), std::getenv("NO_COLOR"));
+    settings.errorColour = ColourWanted(IsTerminal(stderr), std::getenv("NO_COLOR"));
     InteractiveShell shell(session, mirror, settings, stderr);
     // The prompt and the line as it is edited go to a terminal: standard output, or standard
     // error when the output is kept in a file.
-    std::FILE* screen = isatty(STDOUT_FILENO) != 0   ? stdout
-                        : isatty(STDERR_FILENO) != 0 ? stderr
-                                                     : nullptr;
-    if (isatty(STDIN_FILENO) != 0 && screen != nullptr) {
+    std::FILE* screen = IsTerminal(stdout) ? stdout : IsTerminal(stderr) ? stderr : nullptr;
+    if (IsTerminal(stdin) && screen != nullptr) {
         const std::unique_ptr<LineSource> lines =
             OpenEditedLines(stdin, screen, kMaxRequestBytes, "triggerhost> ");
         return shell.Run(*lines);
@@ -80,6 +77,9 @@ bool RunScenario(HostSession& session, ScenarioReader& scenario) {
 }
 
 int Run(const std::vector<std::string>& arguments) {
+    // Requests run on this thread, and with --dom platform the plug-in's documents are COM
+    // objects of the system's, made here.
+    const ComApartment apartment;
     std::string error;
     const auto options = ParseOptions(arguments, error);
     if (!options) {
@@ -99,8 +99,7 @@ int Run(const std::vector<std::string>& arguments) {
             return Fail(kCannotRun, error);
         }
     }
-    const bool colour =
-        !options->json && ColourWanted(isatty(STDOUT_FILENO) != 0, std::getenv("NO_COLOR"));
+    const bool colour = !options->json && ColourWanted(IsTerminal(stdout), std::getenv("NO_COLOR"));
     ActionMirror mirror;
     HostSession session(*options, stdout,
                         options->json ? MakeJsonFormat() : MakeTextFormat(*options, colour),
@@ -119,6 +118,7 @@ int Run(const std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
     // Standard input is read through std::cin alone, so it need not keep in step with stdio.
     std::ios::sync_with_stdio(false);
+    KeepOutputBytes();
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& failure) {

@@ -69,6 +69,16 @@ std::optional<HostOptions> ParseOptions(const std::vector<std::string>& argument
                 return std::nullopt;
             }
             options.modulePath = *path;
+        } else if (argument == "--dom") {
+            const std::string* flavour = value("--dom");
+            if (flavour == nullptr) {
+                return std::nullopt;
+            }
+            if (*flavour != "platform" && *flavour != "libxml2") {
+                error = "--dom takes libxml2 or platform, not '" + *flavour + "'";
+                return std::nullopt;
+            }
+            options.platformDom = *flavour == "platform";
         } else if (!argument.empty() && argument[0] == '-') {
             error = "unknown option '" + argument + "' (try --help)";
             return std::nullopt;
@@ -151,6 +161,10 @@ OPTIONS
     --chain-budget N        let one chain of firings (a request's firing and every firing its
                             actions set off) run at most N firings in all (default: 256)
     -m, --module PATH       the plug-in module to load (default: beside this program)
+    --dom libxml2|platform  the configuration documents the plug-in parses and writes XML with:
+                            the configuration-data library beside this program (libxml2, the
+                            default), or on Windows the one over the platform's XML DOM in the
+                            platform-dom folder beside it
     -i, --interactive, -    read requests from standard input
     -q, --quiet             print only fired actions and log lines, not each request
     -v, --verbose           print each request's text and result code, and why the trigger

@@ -17,6 +17,9 @@ struct HostOptions {
     bool verbose = false;
     bool json = false;       // one JSON object per line instead of lines for people
     std::string modulePath;  // empty: the plug-in module beside the program
+    // The plug-in's configuration documents over the platform's XML DOM (platform-dom/ beside the
+    // program) instead of the configuration-data library beside it.
+    bool platformDom = false;
     bool help = false;
 };
 
