@@ -1,6 +1,7 @@
 # Reads a DLL's headers (objdump -p) and checks what its host sees: the exports by name and
 # ordinal, the DLLs it imports from and how, and that no GCC runtime DLL has to ship beside it.
-#   -DOBJDUMP=<tool> -DDLL=<file> -DEXPORTS=<name@ordinal;...> -DBY_ORDINAL=<dll@ordinal;...>
+#   -DOBJDUMP=<tool> -DDLL=<file> -DEXPORTS=<name@ordinal or name (any ordinal);...>
+#   -DBY_ORDINAL=<dll@ordinal;...>
 #   -DBY_NAME=<dll@name;...> -DALLOWED=<dll;...> (every DLL it may import from)
 #   -DNONAME=<ordinal;...> (exports with an ordinal alone; EXPORTS then lists the named ones, if any)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
@@ -26,6 +27,13 @@ endif()
 foreach(export IN LISTS EXPORTS)
     string(REPLACE "@" ";" export "${export}")
     list(GET export 0 name)
+    list(LENGTH export given)
+    if(given EQUAL 1)
+        if(NOT headers MATCHES "\\[ *[0-9]+\\] ${name}\n")
+            string(APPEND failures "${name} is not exported\n")
+        endif()
+        continue()
+    endif()
     list(GET export 1 ordinal)
     math(EXPR slot "${ordinal} - ${base}")
     if(NOT headers MATCHES "\\[ *${slot}\\] ${name}\n")

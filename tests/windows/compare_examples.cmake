@@ -1,0 +1,75 @@
+# Runs every example through the Linux host and through triggerhost.exe under Wine, with the
+# trigger database in memory and in a file, and fails on any difference in what they print or
+# how they end.
+#   -DLINUX_HOST=<triggerhost> -DWINDOWS_HOST=<triggerhost.exe> -DWINE=<command, words joined by |>
+#   -DEXAMPLES=<folder> -DWORK=<scratch folder> [-DOPTIONS=<host options;...>]
+#   [-DPLATFORM_DOM=ON: the Windows host's output is compared once carriage returns and white
+#    space between tags are set aside, which the platform's XML DOM writes as it pleases]
+if(NOT EXISTS "${LINUX_HOST}")
+    message(FATAL_ERROR "no Linux host at ${LINUX_HOST}: build the release preset first "
+                        "(or set TB_LINUX_HOST)")
+endif()
+string(REPLACE "|" ";" WINE "${WINE}")
+file(GLOB examples "${EXAMPLES}/*.xml")
+if(NOT examples)
+    message(FATAL_ERROR "no examples in ${EXAMPLES}")
+endif()
+# A folder per locale: the code-page runs of this test may run at once.
+set(WORK "${WORK}/$ENV{LC_ALL}")
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+# Text as the comparison sees it: for the platform DOM without CR and without white space
+# between a tag's end and the next tag's start.
+function(comparable text out)
+    if(PLATFORM_DOM)
+        string(REPLACE "\r" "" text "${text}")
+        string(REGEX REPLACE ">[ \t\n]+<" "><" text "${text}")
+    endif()
+    set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+set(failures "")
+foreach(example IN LISTS examples)
+    get_filename_component(name "${example}" NAME_WE)
+    foreach(database IN ITEMS memory file)
+        set(linux_options ${OPTIONS})
+        set(windows_options ${OPTIONS})
+        if(database STREQUAL "file")
+            list(APPEND linux_options --database "${WORK}/${name}.linux.db")
+            list(APPEND windows_options --database "${WORK}/${name}.windows.db")
+        endif()
+        execute_process(COMMAND "${LINUX_HOST}" ${linux_options} "${example}"
+            OUTPUT_VARIABLE linux_out ERROR_VARIABLE linux_err RESULT_VARIABLE linux_status)
+        execute_process(COMMAND ${WINE} "${WINDOWS_HOST}" ${windows_options} "${example}"
+            OUTPUT_VARIABLE windows_out ERROR_VARIABLE windows_err RESULT_VARIABLE windows_status)
+        comparable("${windows_out}" windows_out)
+        comparable("${linux_out}" linux_out)
+        set(run "${name} (database in ${database})")
+        if(NOT linux_status STREQUAL "0")
+            string(APPEND failures "${run}: the Linux host ended with ${linux_status}: ${linux_err}\n")
+        endif()
+        if(NOT windows_status STREQUAL linux_status)
+            string(APPEND failures
+                   "${run}: exit status ${windows_status} on Windows, ${linux_status} on Linux\n")
+        endif()
+        if(NOT windows_err STREQUAL linux_err)
+            string(APPEND failures "${run}: standard error differs:\n${windows_err}\n---\n${linux_err}\n")
+        endif()
+        if(NOT windows_out STREQUAL linux_out)
+            file(WRITE "${WORK}/${name}.${database}.linux.txt" "${linux_out}")
+            file(WRITE "${WORK}/${name}.${database}.windows.txt" "${windows_out}")
+            execute_process(COMMAND diff -u "${WORK}/${name}.${database}.linux.txt"
+                                    "${WORK}/${name}.${database}.windows.txt"
+                OUTPUT_VARIABLE difference)
+            string(APPEND failures "${run}: standard output differs:\n${difference}\n")
+        elseif(linux_out STREQUAL "")
+            string(APPEND failures "${run}: neither host printed anything\n")
+        endif()
+    endforeach()
+endforeach()
+if(failures)
+    message(FATAL_ERROR "${failures}")
+endif()
+list(LENGTH examples count)
+message(STATUS "${count} examples, each with the database in memory and in a file: the same output")
