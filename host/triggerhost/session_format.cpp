@@ -1,5 +1,7 @@
 #include "session_format.h"
 
+#include <string_view>
+
 #include "input_limits.h"
 #include "json_text.h"
 #include "request_advice.h"
@@ -15,6 +17,15 @@ std::string Brief(const RequestSummary& summary) {
             text += ' ';
             text += part;
         }
+    }
+    return text;
+}
+
+// The text without the line ends after it: the platform's XML DOM ends a document's text with
+// CR LF, which would break an action's line in two.
+std::string_view WithoutTrailingLineEnds(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.remove_suffix(1);
     }
     return text;
 }
@@ -57,8 +68,8 @@ class TextFormat final : public SessionFormat {
         if (target.type == "host" && target.name == "log" && !verbose_) {
             return {};
         }
-        std::string line =
-            "  action " + target.type + "/" + target.name + ": " + Shortened(report.request);
+        std::string line = "  action " + target.type + "/" + target.name + ": " +
+                           Shortened(WithoutTrailingLineEnds(report.request));
         if (verbose_) {
             line += "  -> " + Shortened(report.result) + "   [" + CodeInWords(report.code) + "]";
         } else {
