@@ -2,9 +2,10 @@
 # trigger database in memory and in a file, and fails on any difference in what they print or
 # how they end.
 #   -DLINUX_HOST=<triggerhost> -DWINDOWS_HOST=<triggerhost.exe> -DWINE=<command, words joined by |>
-#   -DEXAMPLES=<folder> -DWORK=<scratch folder> [-DOPTIONS=<host options;...>]
-#   [-DPLATFORM_DOM=ON: the Windows host's output is compared once carriage returns and white
-#    space between tags are set aside, which the platform's XML DOM writes as it pleases]
+#   -DEXAMPLES=<folder> -DWORK=<scratch folder>
+#   [-DPLATFORM_DOM=ON: the Windows host runs with --dom platform, and the outputs are compared
+#    once carriage returns and white space between tags are set aside, which the platform's XML
+#    DOM writes as it pleases]
 if(NOT EXISTS "${LINUX_HOST}")
     message(FATAL_ERROR "no Linux host at ${LINUX_HOST}: build the release preset first "
                         "(or set TB_LINUX_HOST)")
@@ -33,8 +34,11 @@ set(failures "")
 foreach(example IN LISTS examples)
     get_filename_component(name "${example}" NAME_WE)
     foreach(database IN ITEMS memory file)
-        set(linux_options ${OPTIONS})
-        set(windows_options ${OPTIONS})
+        set(linux_options "")
+        set(windows_options "")
+        if(PLATFORM_DOM)
+            set(windows_options --dom platform)
+        endif()
         if(database STREQUAL "file")
             list(APPEND linux_options --database "${WORK}/${name}.linux.db")
             list(APPEND windows_options --database "${WORK}/${name}.windows.db")
