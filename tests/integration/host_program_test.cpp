@@ -145,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Failure{"--module /nonexistent/plugin.so", 2, "/nonexistent/plugin.so"},
                     Failure{"--database /nonexistent/dir/t.db", 2,
                             "\"/nonexistent/dir\" does not exist"},
-                    Failure{"'" TB_EXAMPLES_DIR "/../README.md'", 2, "not a well-formed"}));
+                    Failure{"'" TB_EXAMPLES_DIR "/../README.md'", 2, "not a well-formed"},
+                    Failure{"--dom platform", 2, "no platform XML DOM"}));
 
 TEST(HostProgram, HelpDescribesTheProgram) {
     const HostRun run = RunHost("--help");

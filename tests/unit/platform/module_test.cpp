@@ -107,4 +107,28 @@ TEST(Library, MissingFileAndMissingNameSayWhichWasMissing) {
     FreeLibrary(module);
 }
 
+TEST(Library, AWidePathReachesTheFileItsUtf8BytesName) {
+    namespace fs = std::filesystem;
+    const std::string path = NameOf(PlatformLibrary());
+    // A folder whose name no single-byte code page holds, linking to the library.
+    const fs::path folder = fs::temp_directory_path() /
+                            fs::path(u8"wide-path-\u6d4b\u8bd5-" + std::u8string(u8"\u00e9"));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path link = folder / "library.so";
+    fs::create_symlink(path, link);
+    const std::u16string wide = link.u16string();
+
+    HMODULE byWide = LoadLibraryW(wide.c_str());
+    HMODULE byNarrow = LoadLibraryA(path.c_str());
+    EXPECT_NE(byWide, nullptr);
+    EXPECT_EQ(byWide, byNarrow) << "the same file, so the same module";
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(LoadLibraryW((folder / "missing.so").u16string().c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    FreeLibrary(byWide);
+    FreeLibrary(byNarrow);
+    fs::remove_all(folder);
+}
+
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "companions/bstr.h"
 
@@ -96,5 +98,61 @@ TEST_P(RealTextTest, IsWrittenAsTheRealPlatformWritesIt) {
 
 INSTANTIATE_TEST_SUITE_P(Values, RealTextTest, ::testing::ValuesIn(kRealTextCases),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// COM's per-thread initialisation count and model, on a thread of its own each time so that
+// nothing the test runner did on its thread counts.
+struct ComInitStep {
+    DWORD model;
+    HRESULT expected;
+};
+
+struct ComInitCase {
+    const char* name;
+    std::vector<ComInitStep> steps;
+};
+
+class ComInitTest : public ::testing::TestWithParam<ComInitCase> {};
+
+TEST_P(ComInitTest, AnswersAsTheRealPlatform) {
+    std::vector<HRESULT> answers;
+    std::thread([&] {
+        for (const ComInitStep& step : GetParam().steps) {
+            const HRESULT answer = CoInitializeEx(nullptr, step.model);
+            answers.push_back(answer);
+        }
+        // Every successful call is balanced, as the COM library asks.
+        for (const HRESULT answer : answers) {
+            if (SUCCEEDED(answer)) {
+                CoUninitialize();
+            }
+        }
+        // Balanced: the thread starts over, in either model.
+        const HRESULT again = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        answers.push_back(again);
+        if (SUCCEEDED(again)) {
+            CoUninitialize();
+        }
+    }).join();
+    const auto& steps = GetParam().steps;
+    ASSERT_EQ(answers.size(), steps.size() + 1);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_EQ(answers[i], steps[i].expected) << "call " << i;
+    }
+    EXPECT_EQ(answers.back(), S_OK) << "after the balancing calls";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Platform, ComInitTest,
+    ::testing::Values(ComInitCase{"FirstThenAgain",
+                                  {{COINIT_MULTITHREADED, S_OK}, {COINIT_MULTITHREADED, S_FALSE}}},
+                      ComInitCase{"OtherModelRefused",
+                                  {{COINIT_MULTITHREADED, S_OK},
+                                   {COINIT_APARTMENTTHREADED, RPC_E_CHANGED_MODE},
+                                   {COINIT_MULTITHREADED, S_FALSE}}},
+                      ComInitCase{"ApartmentFirst",
+                                  {{COINIT_APARTMENTTHREADED, S_OK},
+                                   {COINIT_MULTITHREADED, RPC_E_CHANGED_MODE},
+                                   {COINIT_APARTMENTTHREADED, S_FALSE}}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

@@ -30,7 +30,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCommandLine{{"--chain-budget", "0"}, "'0'"},
                     BadCommandLine{{"--chain-budget", "12x"}, "'12x'"},
                     BadCommandLine{{"--chain-budget", "-5"}, "'-5'"},
-                    BadCommandLine{{"--chain-budget", "2147483648"}, "'2147483648'"}));
+                    BadCommandLine{{"--chain-budget", "2147483648"}, "'2147483648'"},
+                    BadCommandLine{{"--dom"}, "--dom"},
+                    BadCommandLine{{"--dom", "Platform"}, "'Platform'"},
+                    BadCommandLine{{"--dom", "msxml"}, "'msxml'"}));
 
 TEST(Options, ReadsEveryOptionInShortAndLongForm) {
     std::string error;
@@ -50,6 +53,20 @@ TEST(Options, ReadsEveryOptionInShortAndLongForm) {
         EXPECT_EQ(options->scenarioPath, "s.xml");
         EXPECT_FALSE(options->interactive);
     }
+}
+
+TEST(Options, DomChoosesThePlugInsDocumentsAndTheLastOneCounts) {
+    std::string error;
+    for (const auto& [arguments, platform] : std::vector<std::pair<std::vector<std::string>, bool>>{
+             {{}, false},
+             {{"--dom", "platform"}, true},
+             {{"--dom", "libxml2"}, false},
+             {{"--dom", "platform", "--dom", "libxml2"}, false}}) {
+        const auto options = ParseOptions(arguments, error);
+        ASSERT_TRUE(options.has_value()) << error;
+        EXPECT_EQ(options->platformDom, platform) << testing::PrintToString(arguments);
+    }
+    EXPECT_NE(UsageText().find("--dom"), std::string::npos);
 }
 
 TEST(Options, DefaultsRunTheBuiltInScenarioInMemory) {

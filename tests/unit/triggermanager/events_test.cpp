@@ -176,6 +176,30 @@ TEST(DeliveryThread, DeliversInFiringOrderOnItsOwnThread) {
     EXPECT_TRUE(sink->Faults().empty());
 }
 
+TEST(DeliveryThread, SinksRunInTheMultithreadedApartment) {
+    DeliveryThreadSetting threaded(true);
+    ComPtr<ITriggerManager> manager = NewManager();
+    ASSERT_EQ(AddTrigger(manager.get(), "n", "/TriggerData/n").value, 1);
+    ComPtr<RecordingSink> sink = RecordingSink::Create();
+    // A thread that has joined the multithreaded apartment answers S_FALSE to joining it again,
+    // and RPC_E_CHANGED_MODE to a single-threaded one.
+    HRESULT again = E_FAIL;
+    HRESULT otherModel = E_FAIL;
+    sink->SetAction([&](const SinkCall&) {
+        again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(again)) {
+            CoUninitialize();
+        }
+        otherModel = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    });
+    Advise(manager.get(), sink->unknown());
+    Fire(manager.get(), "<TriggerData><n/></TriggerData>");
+    ASSERT_EQ(TriggerManagerWaitIdle(10000), S_OK);
+    ASSERT_EQ(sink->CallCount(), 1u);
+    EXPECT_EQ(again, S_FALSE);
+    EXPECT_EQ(otherModel, RPC_E_CHANGED_MODE);
+}
+
 TEST(DeliveryThread, FireRepliesWithoutWaitingForTheSinks) {
     DeliveryThreadSetting threaded(true);
     ComPtr<ITriggerManager> manager = NewManager();
