@@ -99,16 +99,11 @@ TEST_P(RealTextTest, IsWrittenAsTheRealPlatformWritesIt) {
 INSTANTIATE_TEST_SUITE_P(Values, RealTextTest, ::testing::ValuesIn(kRealTextCases),
                          [](const auto& param) { return std::string(param.param.name); });
 
-// COM's per-thread initialisation count and model, on a thread of its own each time so that
-// nothing the test runner did on its thread counts.
-struct ComInitStep {
-    DWORD model;
-    HRESULT expected;
-};
-
+// COM's per-thread count and model, each row on a fresh thread: the answer to each call, then,
+// once every success is balanced, S_OK again.
 struct ComInitCase {
     const char* name;
-    std::vector<ComInitStep> steps;
+    std::vector<std::pair<DWORD, HRESULT>> calls;  // model, answer
 };
 
 class ComInitTest : public ::testing::TestWithParam<ComInitCase> {};
@@ -116,43 +111,34 @@ class ComInitTest : public ::testing::TestWithParam<ComInitCase> {};
 TEST_P(ComInitTest, AnswersAsTheRealPlatform) {
     std::vector<HRESULT> answers;
     std::thread([&] {
-        for (const ComInitStep& step : GetParam().steps) {
-            const HRESULT answer = CoInitializeEx(nullptr, step.model);
-            answers.push_back(answer);
+        for (const auto& [model, expected] : GetParam().calls) {
+            answers.push_back(CoInitializeEx(nullptr, model));
         }
-        // Every successful call is balanced, as the COM library asks.
         for (const HRESULT answer : answers) {
             if (SUCCEEDED(answer)) {
                 CoUninitialize();
             }
         }
-        // Balanced: the thread starts over, in either model.
-        const HRESULT again = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        answers.push_back(again);
-        if (SUCCEEDED(again)) {
-            CoUninitialize();
-        }
+        answers.push_back(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        CoUninitialize();
     }).join();
-    const auto& steps = GetParam().steps;
-    ASSERT_EQ(answers.size(), steps.size() + 1);
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        EXPECT_EQ(answers[i], steps[i].expected) << "call " << i;
+    std::vector<HRESULT> expected;
+    for (const auto& call : GetParam().calls) {
+        expected.push_back(call.second);
     }
-    EXPECT_EQ(answers.back(), S_OK) << "after the balancing calls";
+    expected.push_back(S_OK);
+    EXPECT_EQ(answers, expected);
 }
 
+constexpr DWORD kMta = COINIT_MULTITHREADED;
+constexpr DWORD kSta = COINIT_APARTMENTTHREADED;
 INSTANTIATE_TEST_SUITE_P(
     Platform, ComInitTest,
-    ::testing::Values(ComInitCase{"FirstThenAgain",
-                                  {{COINIT_MULTITHREADED, S_OK}, {COINIT_MULTITHREADED, S_FALSE}}},
+    ::testing::Values(ComInitCase{"FirstThenAgain", {{kMta, S_OK}, {kMta, S_FALSE}}},
                       ComInitCase{"OtherModelRefused",
-                                  {{COINIT_MULTITHREADED, S_OK},
-                                   {COINIT_APARTMENTTHREADED, RPC_E_CHANGED_MODE},
-                                   {COINIT_MULTITHREADED, S_FALSE}}},
+                                  {{kMta, S_OK}, {kSta, RPC_E_CHANGED_MODE}, {kMta, S_FALSE}}},
                       ComInitCase{"ApartmentFirst",
-                                  {{COINIT_APARTMENTTHREADED, S_OK},
-                                   {COINIT_MULTITHREADED, RPC_E_CHANGED_MODE},
-                                   {COINIT_APARTMENTTHREADED, S_FALSE}}}),
+                                  {{kSta, S_OK}, {kMta, RPC_E_CHANGED_MODE}, {kSta, S_FALSE}}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
