@@ -48,7 +48,10 @@ class LoadedPlugin {
         if (module_ != nullptr) {
             registerActions_ = reinterpret_cast<Export>(GetProcAddress(module_, "RegisterActions"));
             stopHandler_ = reinterpret_cast<Export>(GetProcAddress(module_, "StopHandler"));
-            runAction_ = reinterpret_cast<RunActionExport>(GetProcAddress(module_, "RunAction"));
+            // Through void (*)(), which stands for any function: on Windows FARPROC is a
+            // function type of its own, which a cast straight to another says does not match.
+            runAction_ = reinterpret_cast<RunActionExport>(
+                reinterpret_cast<void (*)()>(GetProcAddress(module_, "RunAction")));
         }
     }
     ~LoadedPlugin() {
