@@ -136,11 +136,15 @@ TEST(HostShell, AtATerminalEveryCommandEditingAndRecallWork) {
     host.WaitFor("< true");
     host.Type("fire <door state=\"shut\"/>\r");
     host.WaitFor("matched=\"0\"");
+    // Editing keys only work once the line editor holds the terminal again, which its prompt shows;
+    // typed earlier, they arrive in the terminal's own line mode as plain characters.
+    host.WaitFor("triggerhost> ");
     // The last line back, its end rubbed out and typed again.
     host.Type(kUp + std::string(8, kBackspace[0]) + "\"open\"/>\r");
     EXPECT_THAT(host.WaitFor("<Trigger id=\"door.front\"/>"),
                 HasSubstr("log: <Action type=\"host\" name=\"log\"><TriggerData><door "
                           "state=\"open\"/></TriggerData></Action>"));
+    host.WaitFor("triggerhost> ");
     // "lst", the cursor moved back two places and the missing letter put in.
     host.Type("lst" + kLeft + kLeft + "i\r");
     EXPECT_THAT(host.WaitFor("1 trigger"),
