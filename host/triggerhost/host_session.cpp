@@ -43,13 +43,21 @@ constexpr const char* kPluginFile = "libtriggerbridge.so";
 constexpr const char* kPlatformDomFile = nullptr;
 #endif
 
-// The folder of the running program, with its trailing separator.
+// The folder of the running program, with its trailing separator. Asked for in its wide form,
+// which holds any folder name (the narrow one holds only what the ANSI code page can).
 std::string ProgramFolder() {
-    char program[4096] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
-    const std::string path(program, length);
+    OleString program(32 * 1024, OLECHAR{});
+    const DWORD length =
+        GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+    program.resize(length);
+    const std::string path = ToUtf8(program);
     const auto separator = path.find_last_of("/\\");
     return separator == std::string::npos ? std::string("./") : path.substr(0, separator + 1);
+}
+
+// A library by its UTF-8 path.
+HMODULE LoadLibraryNamed(const std::string& path) {
+    return LoadLibraryW(ToUtf16(path).c_str());
 }
 
 }  // namespace
@@ -87,7 +95,7 @@ bool HostSession::Start(std::string& error) {
             error = "--dom platform: this system has no platform XML DOM (it is Windows')";
             return false;
         }
-        configData_ = LoadLibraryA(dom.c_str());
+        configData_ = LoadLibraryNamed(dom);
         if (configData_ == nullptr) {
             error =
                 "cannot load the configuration-data library over the platform DOM '" + dom + "'";
@@ -96,7 +104,7 @@ bool HostSession::Start(std::string& error) {
     }
     const std::string path =
         options_.modulePath.empty() ? DefaultModulePath() : options_.modulePath;
-    module_ = LoadLibraryA(path.c_str());
+    module_ = LoadLibraryNamed(path);
     if (module_ == nullptr) {
         error = "cannot load the plug-in module '" + path + "'";
         return false;

@@ -17,6 +17,7 @@
 #include "interactive_shell.h"
 #include "line_source.h"
 #include "options.h"
+#include "program_files.h"
 #include "scenario.h"
 #include "session_format.h"
 #include "terminal_style.h"
@@ -120,7 +121,7 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     KeepOutputBytes();
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        return Run(ProgramArguments(argc, argv));
     } catch (const std::exception& failure) {
         return Fail(kCannotRun, failure.what());
     } catch (...) {

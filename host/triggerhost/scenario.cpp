@@ -10,6 +10,7 @@
 
 #include "host_xml.h"
 #include "input_limits.h"
+#include "program_files.h"
 
 namespace {
 
@@ -367,7 +368,7 @@ class ScenarioReader::Parse : public ParseStop {
 
 std::unique_ptr<ScenarioReader> ScenarioReader::OpenFile(const std::string& path,
                                                          std::string& error) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
     if (!file) {
         error = "cannot open scenario file '" + path + "'";
         return nullptr;

@@ -1,6 +1,8 @@
 # Runs every example through the Linux host and through triggerhost.exe under Wine, with the
 # trigger database in memory and in a file, and fails on any difference in what they print or
-# how they end.
+# how they end. Everything the Windows host touches (its own folder with the DLLs, the example,
+# the database) lies in a folder whose name no ANSI code page holds, so that nothing is reached
+# through a name the ANSI calls would have garbled.
 #   -DLINUX_HOST=<triggerhost> -DWINDOWS_HOST=<triggerhost.exe> -DWINE=<command, words joined by |>
 #   -DEXAMPLES=<folder> -DWORK=<scratch folder>
 #   [-DPLATFORM_DOM=ON: the Windows host runs with --dom platform, and the outputs are compared
@@ -19,6 +21,18 @@ endif()
 set(WORK "${WORK}/$ENV{LC_ALL}")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
+set(FOLDER "${WORK}/宿主-é")
+get_filename_component(bin "${WINDOWS_HOST}" DIRECTORY)
+file(GLOB libraries "${bin}/*.dll")
+file(COPY "${WINDOWS_HOST}" ${libraries} "${bin}/platform-dom" DESTINATION "${FOLDER}")
+get_filename_component(host_name "${WINDOWS_HOST}" NAME)
+set(WINDOWS_HOST "${FOLDER}/${host_name}")
+file(COPY ${examples} DESTINATION "${FOLDER}")
+file(GLOB examples "${FOLDER}/*.xml")
+# Wine names a Unix file outside ASCII only under a UTF-8 locale; C.UTF-8 keeps code page 1252.
+if("$ENV{LC_ALL}" STREQUAL "C")
+    list(PREPEND WINE ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8)
+endif()
 
 # Text as the comparison sees it: for the platform DOM without CR and without white space
 # between a tag's end and the next tag's start.
@@ -41,7 +55,7 @@ foreach(example IN LISTS examples)
         endif()
         if(database STREQUAL "file")
             list(APPEND linux_options --database "${WORK}/${name}.linux.db")
-            list(APPEND windows_options --database "${WORK}/${name}.windows.db")
+            list(APPEND windows_options --database "${FOLDER}/${name}-é.db")
         endif()
         execute_process(COMMAND "${LINUX_HOST}" ${linux_options} "${example}"
             OUTPUT_VARIABLE linux_out ERROR_VARIABLE linux_err RESULT_VARIABLE linux_status)
