@@ -7,3 +7,7 @@ bool IsTerminal(std::FILE* stream) noexcept {
 }
 
 void KeepOutputBytes() noexcept {}
+
+// A terminal here takes the program's bytes as they are.
+ConsoleText::ConsoleText() noexcept = default;
+ConsoleText::~ConsoleText() = default;

@@ -120,6 +120,7 @@ int main(int argc, char** argv) {
     // Standard input is read through std::cin alone, so it need not keep in step with stdio.
     std::ios::sync_with_stdio(false);
     KeepOutputBytes();
+    const ConsoleText consoleText;
     try {
         return Run(ProgramArguments(argc, argv));
     } catch (const std::exception& failure) {

@@ -18,118 +18,19 @@
 #include <string>
 #include <vector>
 
+#include "terminal_host.h"
+
 namespace {
 
 using nlohmann::json;
 using testing::HasSubstr;
-
-// What a terminal shows of the bytes: escape sequences and carriage returns taken out.
-std::string Screen(const std::string& bytes) {
-    std::string shown;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\x1b' && i + 1 < bytes.size() && bytes[i + 1] == '[') {
-            i += 2;
-            while (i < bytes.size() && (bytes[i] < 0x40 || bytes[i] > 0x7E)) {
-                ++i;
-            }
-        } else if (c == '\x1b') {
-            ++i;
-        } else if (c != '\r' && c != '\a') {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
-// The host on a pseudo-terminal of its own, as someone at a terminal runs it.
-class TerminalHost {
-  public:
-    TerminalHost() {
-        winsize size{};
-        size.ws_row = 50;
-        size.ws_col = 400;
-        child_ = forkpty(&terminal_, nullptr, nullptr, &size);
-        if (child_ == 0) {
-            setenv("TERM", "xterm", 1);
-            unsetenv("NO_COLOR");
-            execl(TB_HOST_PATH, "triggerhost", "--interactive", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    ~TerminalHost() {
-        if (child_ > 0 && status_ < 0) {
-            kill(child_, SIGKILL);
-            waitpid(child_, nullptr, 0);
-        }
-        if (terminal_ >= 0) {
-            close(terminal_);
-        }
-    }
-    TerminalHost(const TerminalHost&) = delete;
-    TerminalHost& operator=(const TerminalHost&) = delete;
-
-    bool started() const { return child_ > 0; }
-    void Type(const std::string& keys) {
-        ASSERT_EQ(write(terminal_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-    }
-    // Reads until the screen shows `text` after what the last wait found; what it read then.
-    std::string WaitFor(const std::string& text) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (Screen(bytes_).find(text, seen_) == std::string::npos) {
-            if (!Read(deadline)) {
-                ADD_FAILURE() << "no '" << text << "' on the screen:\n" << Screen(bytes_);
-                return {};
-            }
-        }
-        const std::string screen = Screen(bytes_);
-        const std::size_t found = screen.find(text, seen_);
-        std::string part = screen.substr(seen_, found + text.size() - seen_);
-        seen_ = found + text.size();
-        return part;
-    }
-    // The exit status once the host has ended, reading whatever it still prints.
-    int Finish() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (Read(deadline)) {
-        }
-        int status = 0;
-        waitpid(child_, &status, 0);
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return status_;
-    }
-    const std::string& bytes() const { return bytes_; }
-
-  private:
-    bool Read(std::chrono::steady_clock::time_point deadline) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd ready{terminal_, POLLIN, 0};
-        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
-            return false;
-        }
-        std::array<char, 4096> buffer{};
-        const ssize_t read = ::read(terminal_, buffer.data(), buffer.size());
-        if (read <= 0) {
-            return false;  // the host has gone: the terminal reports an error
-        }
-        bytes_.append(buffer.data(), static_cast<std::size_t>(read));
-        return true;
-    }
-
-    int terminal_ = -1;
-    pid_t child_ = -1;
-    int status_ = -1;
-    std::string bytes_;
-    std::size_t seen_ = 0;
-};
 
 const std::string kUp = "\x1b[A";
 const std::string kLeft = "\x1b[D";
 const std::string kBackspace = "\x7f";
 
 TEST(HostShell, AtATerminalEveryCommandEditingAndRecallWork) {
-    TerminalHost host;
+    TerminalHost host({TB_HOST_PATH, "--interactive"});
     ASSERT_TRUE(host.started());
     host.WaitFor("triggerhost> ");
     host.Type("register door.front /TriggerData/door[@state='open'] -> host/log\r");
