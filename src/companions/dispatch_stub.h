@@ -2,11 +2,13 @@
 // its method tables directly): no type information, no names, every call E_NOTIMPL.
 #pragma once
 
-#include "platform/win32.h"
+#include "companions/iid_of.h"
 
 template <class Interface>
 class DispatchStub : public Interface {
   public:
+    using ComInterface = typename ComInterfaceOf<Interface>::type;
+
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (count != nullptr) {
             *count = 0;

@@ -7,6 +7,21 @@
 template <class Interface>
 const IID& IidOf();
 
+// The interface a COM class implements through `Base`: Base itself, or the interface a helper base
+// (one that fills some of an interface's slots) names as its ComInterface.
+template <class Base>
+struct ComInterfaceOf {
+    using type = Base;
+};
+
+template <class Base>
+requires requires {
+    typename Base::ComInterface;
+}
+struct ComInterfaceOf<Base> {
+    using type = typename Base::ComInterface;
+};
+
 #define TB_DECLARE_IID(Interface, iid)     \
     template <>                            \
     inline const IID& IidOf<Interface>() { \

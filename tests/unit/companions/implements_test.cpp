@@ -17,9 +17,20 @@ class Object final : public Implements<DispatchStub<ConfigDocumentSlots>, ISuppo
     HRESULT STDMETHODCALLTYPE LoadXml(BSTR, LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Combine(IConfigDocument*, LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID) override { return S_OK; }
+    using Implements::References;
 
   private:
     ~Object() override { ++destroyed; }
+};
+
+// A part of an object that counts on its owner.
+class Part final : public AnswersFor<ISupportErrorInfo> {
+  public:
+    explicit Part(IUnknown& owner) : owner_(owner) {}
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID) override { return S_OK; }
+    IUnknown& owner_;
 };
 
 TEST(Implements, AnswersItsInterfacesWithTheirOwnPointers) {
@@ -48,11 +59,25 @@ TEST(Implements, AnswersItsInterfacesWithTheirOwnPointers) {
     // Four answered queries and the creator's reference.
     EXPECT_EQ(object->Release(), 4u);
     EXPECT_EQ(object->AddRef(), 5u);
+    EXPECT_EQ(object->References(), 5u);
     for (ULONG left = 4; left > 0; --left) {
         EXPECT_EQ(object->Release(), left);
     }
     EXPECT_EQ(destroyed, 0);
     EXPECT_EQ(object->Release(), 0u);
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST(Implements, APartAnswersForItselfAndKeepsItsOwnerAlive) {
+    destroyed = 0;
+    auto* owner = new Object;
+    Part part(*static_cast<IConfigDocument*>(owner));
+    void* answer = nullptr;
+    EXPECT_EQ(part.QueryInterface(IID_ISupportErrorInfo, &answer), S_OK);
+    EXPECT_EQ(answer, static_cast<ISupportErrorInfo*>(&part));
+    EXPECT_EQ(owner->Release(), 1u);
+    EXPECT_EQ(destroyed, 0);
+    EXPECT_EQ(part.Release(), 0u);
     EXPECT_EQ(destroyed, 1);
 }
 

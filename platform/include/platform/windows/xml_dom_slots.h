@@ -22,6 +22,9 @@ HRESULT NotImplemented(T* out) noexcept {
 template <class Interface>
 class XmlDomNodeSlots : public Interface {
   public:
+    // The interface these slots belong to, for a class that lists them among its bases.
+    using ComInterface = Interface;
+
     HRESULT STDMETHODCALLTYPE get_nodeValue(VARIANT* value) override {
         return platform_detail::NotImplemented(value);
     }
