@@ -26,27 +26,6 @@ EventConnectionPoint::EventConnectionPoint(IConnectionPointContainer& container,
                                            std::shared_ptr<SinkList> sinks)
     : container_(container), sinks_(std::move(sinks)) {}
 
-HRESULT EventConnectionPoint::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IConnectionPoint)) {
-        return E_NOINTERFACE;
-    }
-    *object = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG EventConnectionPoint::AddRef() {
-    return container_.AddRef();
-}
-
-ULONG EventConnectionPoint::Release() {
-    return container_.Release();
-}
-
 HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) {
     if (iid == nullptr) {
         return ReportError(E_POINTER, IID_IConnectionPoint,

@@ -5,15 +5,15 @@
 #include <memory>
 
 #include "companions/com_ptr.h"
+#include "companions/implements.h"
 #include "triggermanager/sink_list.h"
 
-class EventConnectionPoint final : public IConnectionPoint {
+class EventConnectionPoint final : public AnswersFor<IConnectionPoint> {
   public:
     EventConnectionPoint(IConnectionPointContainer& container, std::shared_ptr<SinkList> sinks);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return container_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return container_.Release(); }
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
     HRESULT STDMETHODCALLTYPE

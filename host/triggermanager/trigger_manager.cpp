@@ -44,37 +44,6 @@ TriggerManager::~TriggerManager() {
     sinks_->RemoveAll();
 }
 
-HRESULT TriggerManager::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, IID_ITriggerManager)) {
-        *object = static_cast<ITriggerManager*>(this);
-    } else if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
-        *object = static_cast<IConnectionPointContainer*>(this);
-    } else if (IsEqualIID(riid, IID_ISupportErrorInfo)) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG TriggerManager::AddRef() {
-    return refCount_.fetch_add(1, std::memory_order_relaxed) + 1;
-}
-
-ULONG TriggerManager::Release() {
-    const ULONG remaining = refCount_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (remaining == 0) {
-        delete this;
-    }
-    return remaining;
-}
-
 HRESULT TriggerManager::GetTypeInfoCount(UINT*) {
     return ReportError(E_NOTIMPL, IID_ITriggerManager,
                        OLESTR("the trigger manager has no type information"));

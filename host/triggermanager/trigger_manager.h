@@ -8,6 +8,7 @@
 #include <string>
 
 #include "companions/com_ptr.h"
+#include "companions/implements.h"
 #include "companions/trigger_manager.h"
 #include "triggermanager/connection_point.h"
 #include "triggermanager/delivery_thread.h"
@@ -34,18 +35,10 @@ struct ManagerOptions {
 // the database cannot be used) or std::bad_alloc.
 ComPtr<ITriggerManager> MakeTriggerManager(const ManagerOptions& options);
 
-class TriggerManager final : public ITriggerManager,
-                             public IConnectionPointContainer,
-                             public ISupportErrorInfo {
+class TriggerManager final
+    : public Implements<ITriggerManager, IConnectionPointContainer, ISupportErrorInfo> {
   public:
     explicit TriggerManager(const ManagerOptions& options);
-    TriggerManager(const TriggerManager&) = delete;
-    TriggerManager& operator=(const TriggerManager&) = delete;
-
-    // IUnknown (one identity for all three interfaces)
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // IDispatch: no type information; the methods are reached through the method table only.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
@@ -73,13 +66,12 @@ class TriggerManager final : public ITriggerManager,
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
 
   private:
-    ~TriggerManager();
+    ~TriggerManager() override;
 
     // The reply text of one firing of `chain` at `depth`; delivers or queues its events.
     std::string FireAt(BSTR data, const std::shared_ptr<Chain>& chain, int depth);
     void Raise(FiredEvent event);
 
-    std::atomic<ULONG> refCount_{1};
     std::atomic<bool> suspended_{false};
     const LONG chainBudget_;
     const bool evaluateEveryTrigger_;
