@@ -3,8 +3,8 @@
 
 #include "companions/com_ptr.h"
 #include "companions/config_document.h"
+#include "companions/dispatch_stub.h"
 #include "companions/implements.h"
-#include "configdata/com_object.h"
 #include "configdata/dom_document.h"
 #include "configdata/node_access.h"
 

@@ -96,37 +96,6 @@ DomDocument::~DomDocument() {
     xmlFreeDoc(doc_);
 }
 
-HRESULT DomDocument::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IXMLDOMNode ||
-        riid == IID_IXMLDOMDocument) {
-        *object = static_cast<IXMLDOMDocument*>(this);
-    } else if (riid == IID_IDomNodeAccess) {
-        *object = static_cast<IDomNodeAccess*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG DomDocument::AddRef() {
-    return refs_.Increment();
-}
-
-ULONG DomDocument::Release() {
-    const ULONG left = refs_.Decrement();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT DomDocument::get_documentElement(IXMLDOMElement** element) try {
     if (element == nullptr) {
         return E_POINTER;

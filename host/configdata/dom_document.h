@@ -28,10 +28,6 @@ class DomDocument final : public NodeMethods<IXMLDOMDocument> {
     // A new document without content; raises std::bad_alloc.
     static ComPtr<DomDocument> Create();
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
     HRESULT STDMETHODCALLTYPE get_documentElement(IXMLDOMElement** element) override;
     HRESULT STDMETHODCALLTYPE createNode(VARIANT type, BSTR name, BSTR namespaceURI,
                                          IXMLDOMNode** node) override;
@@ -57,14 +53,13 @@ class DomDocument final : public NodeMethods<IXMLDOMDocument> {
 
   private:
     explicit DomDocument(xmlDoc* tree) noexcept : doc_(tree) {}
-    ~DomDocument();
+    ~DomDocument() override;
 
     void ReplaceTree(xmlDoc* next);
     void CollectDetached(xmlNode* top) noexcept;
     void CollectRetired(xmlDoc* tree) noexcept;
     void Forget(xmlNode* top) noexcept;
 
-    RefCount refs_;
     xmlDoc* doc_;
     // Documents replaced by loadXML while node objects held parts of them.
     std::vector<xmlDoc*> retired_;

@@ -73,35 +73,11 @@ DomNode::~DomNode() {
 }
 
 HRESULT DomNode::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    const bool element = node_->type == XML_ELEMENT_NODE;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IXMLDOMNode ||
-        (element && riid == IID_IXMLDOMElement)) {
-        *object = static_cast<IXMLDOMElement*>(this);
-    } else if (riid == IID_IDomNodeAccess) {
-        *object = static_cast<IDomNodeAccess*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
+    if (object != nullptr && node_->type != XML_ELEMENT_NODE && riid == IID_IXMLDOMElement) {
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    AddRef();
-    return S_OK;
-}
-
-ULONG DomNode::AddRef() {
-    return refs_.Increment();
-}
-
-ULONG DomNode::Release() {
-    const ULONG left = refs_.Decrement();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+    return Implements::QueryInterface(riid, object);
 }
 
 HRESULT DomNode::getAttribute(BSTR name, VARIANT* value) try {

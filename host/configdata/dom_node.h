@@ -16,9 +16,8 @@ class DomNode final : public NodeMethods<IXMLDOMElement> {
     // std::bad_alloc.
     static DomNode* Create(DomDocument& owner, xmlNode* node);
 
+    // Only an element answers IXMLDOMElement.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE getAttribute(BSTR name, VARIANT* value) override;
     HRESULT STDMETHODCALLTYPE setAttribute(BSTR name, VARIANT value) override;
@@ -28,9 +27,8 @@ class DomNode final : public NodeMethods<IXMLDOMElement> {
 
   private:
     DomNode(DomDocument& owner, xmlNode* node) noexcept;
-    ~DomNode();
+    ~DomNode() override;
 
-    RefCount refs_;
     ComPtr<DomDocument> owner_;
     xmlNode* node_;
 };
