@@ -1,52 +1,26 @@
 #include "noop_companions.h"
 
-#include <atomic>
 #include <new>
 
 #include "companions/action_manager.h"
+#include "companions/dispatch_stub.h"
+#include "companions/implements.h"
 #include "companions/trigger_manager.h"
 
 namespace bench {
 
 namespace {
 
-class NoopTriggerManager final : public ITriggerManager,
-                                 public IConnectionPointContainer,
-                                 public IConnectionPoint {
+// Its connection point is handed out by FindConnectionPoint only, never by QueryInterface.
+class NoopTriggerManager final
+    : public Implements<DispatchStub<ITriggerManager>, IConnectionPointContainer>,
+      public IConnectionPoint {
   public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        *object = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, IID_ITriggerManager)) {
-            *object = static_cast<ITriggerManager*>(this);
-        } else if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
-            *object = static_cast<IConnectionPointContainer*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        return Implements::QueryInterface(riid, object);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refCount_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG count = --refCount_;
-        if (count == 0) {
-            delete this;
-        }
-        return count;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return Implements::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Implements::Release(); }
 
     HRESULT STDMETHODCALLTYPE Fire(BSTR, BSTR* reply) override {
         *reply = SysAllocString(kFireReply);
@@ -96,8 +70,7 @@ class NoopTriggerManager final : public ITriggerManager,
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 
   private:
-    ~NoopTriggerManager() = default;
-    std::atomic<ULONG> refCount_{1};
+    ~NoopTriggerManager() override = default;
 };
 
 }  // namespace

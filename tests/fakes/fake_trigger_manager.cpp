@@ -68,61 +68,23 @@ ComPtr<FakeTriggerManager> FakeTriggerManager::Create() {
 }
 
 HRESULT FakeTriggerManager::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
+    if (object == nullptr || !IsEqualIID(riid, IID_IConnectionPointContainer)) {
+        return Implements::QueryInterface(riid, object);
     }
-    *object = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, IID_ITriggerManager)) {
-        *object = static_cast<ITriggerManager*>(this);
+    try {
+        Record(ManagerCall::QueryContainer, {});
+        IConnectionPointContainer* self = this;
+        auto** out = reinterpret_cast<IConnectionPointContainer**>(object);
+        if (const auto fault = FaultFor(ManagerCall::QueryContainer)) {
+            return AnswerFault(*fault, out, self);
+        }
+        *out = self;
         AddRef();
         return S_OK;
+    } catch (...) {
+        *object = nullptr;
+        return E_OUTOFMEMORY;
     }
-    if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
-        try {
-            Record(ManagerCall::QueryContainer, {});
-            IConnectionPointContainer* self = this;
-            auto** out = reinterpret_cast<IConnectionPointContainer**>(object);
-            if (const auto fault = FaultFor(ManagerCall::QueryContainer)) {
-                return AnswerFault(*fault, out, self);
-            }
-            *out = self;
-            AddRef();
-            return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG FakeTriggerManager::AddRef() {
-    return ++refCount_;
-}
-
-ULONG FakeTriggerManager::Release() {
-    const ULONG count = --refCount_;
-    if (count == 0) {
-        delete this;
-    }
-    return count;
-}
-
-HRESULT FakeTriggerManager::GetTypeInfoCount(UINT*) {
-    return E_NOTIMPL;
-}
-
-HRESULT FakeTriggerManager::GetTypeInfo(UINT, LCID, ITypeInfo**) {
-    return E_NOTIMPL;
-}
-
-HRESULT FakeTriggerManager::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
-}
-
-HRESULT FakeTriggerManager::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) {
-    return E_NOTIMPL;
 }
 
 HRESULT FakeTriggerManager::Fire(BSTR data, BSTR* reply) {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "companions/com_ptr.h"
+#include "companions/dispatch_stub.h"
+#include "companions/implements.h"
 #include "companions/ole_string.h"
 #include "companions/trigger_manager.h"
 
@@ -35,25 +37,19 @@ struct Fault {
     OutPointer out = OutPointer::Usual;
 };
 
-class FakeTriggerManager final : public ITriggerManager,
-                                 public IConnectionPointContainer,
-                                 public IConnectionPoint {
+// Its connection point is handed out by FindConnectionPoint only, never by QueryInterface.
+class FakeTriggerManager final
+    : public Implements<DispatchStub<ITriggerManager>, IConnectionPointContainer>,
+      public IConnectionPoint {
   public:
     static ComPtr<FakeTriggerManager> Create();
     // Fake managers not yet destroyed, in the whole process.
     static int Alive() noexcept { return alive_.load(); }
 
+    // Records and programs the query for IConnectionPointContainer.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID locale, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                     UINT* argumentError) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return Implements::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Implements::Release(); }
 
     HRESULT STDMETHODCALLTYPE Fire(BSTR data, BSTR* reply) override;
     HRESULT STDMETHODCALLTYPE AddTrigger(BSTR id, BSTR condition, LONG* added) override;
@@ -93,7 +89,7 @@ class FakeTriggerManager final : public ITriggerManager,
     std::vector<std::string> FirstArguments(ManagerCall call) const;
     int CountOf(ManagerCall call) const;
     void ClearCalls();
-    ULONG RefCount() const noexcept { return refCount_.load(); }
+    ULONG RefCount() const noexcept { return References(); }
     bool HasSink() const;
     DWORD Cookie() const;
 
@@ -103,14 +99,13 @@ class FakeTriggerManager final : public ITriggerManager,
 
   private:
     FakeTriggerManager();
-    ~FakeTriggerManager();
+    ~FakeTriggerManager() override;
 
     void Record(ManagerCall call, std::vector<std::string> args);
     std::optional<Fault> FaultFor(ManagerCall call) const;
 
     static std::atomic<int> alive_;
 
-    std::atomic<ULONG> refCount_{1};
     mutable std::mutex mutex_;
     std::vector<Call> calls_;
     std::map<ManagerCall, Fault> faults_;

@@ -18,44 +18,14 @@ ComPtr<RecordingSink> RecordingSink::Create(Answers answers) {
 }
 
 HRESULT RecordingSink::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
     const bool events = answers_ == Answers::EventsAndDispatch || answers_ == Answers::EventsOnly;
     const bool dispatch =
         answers_ == Answers::EventsAndDispatch || answers_ == Answers::DispatchOnly;
-    if (IsEqualIID(riid, IID_IUnknown) || (events && IsEqualIID(riid, IID_ITriggerEvents)) ||
-        (dispatch && IsEqualIID(riid, IID_IDispatch))) {
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
+    if (IsEqualIID(riid, IID_ITriggerEvents)) {
+        return Implements::QueryInterface(events ? IID_IDispatch : GUID_NULL, object);
     }
-    return E_NOINTERFACE;
-}
-
-ULONG RecordingSink::AddRef() {
-    return ++references_;
-}
-
-ULONG RecordingSink::Release() {
-    const ULONG remaining = --references_;
-    if (remaining == 0) {
-        delete this;
-    }
-    return remaining;
-}
-
-HRESULT RecordingSink::GetTypeInfoCount(UINT*) {
-    return E_NOTIMPL;
-}
-
-HRESULT RecordingSink::GetTypeInfo(UINT, LCID, ITypeInfo**) {
-    return E_NOTIMPL;
-}
-
-HRESULT RecordingSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
+    return Implements::QueryInterface(
+        IsEqualIID(riid, IID_IDispatch) && !dispatch ? GUID_NULL : riid, object);
 }
 
 HRESULT RecordingSink::Invoke(DISPID member, REFIID riid, LCID locale, WORD flags,

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "companions/com_ptr.h"
+#include "companions/dispatch_stub.h"
+#include "companions/implements.h"
 
 struct SinkCall {
     std::string id;
@@ -17,20 +19,15 @@ struct SinkCall {
     std::thread::id thread;
 };
 
-class RecordingSink final : public IDispatch {
+class RecordingSink final : public Implements<DispatchStub<IDispatch>> {
   public:
     enum class Answers { EventsAndDispatch, DispatchOnly, EventsOnly, Nothing };
     using Action = std::function<void(const SinkCall&)>;
 
     static ComPtr<RecordingSink> Create(Answers answers = Answers::EventsAndDispatch);
 
+    // ITriggerEvents and IDispatch, as `answers` says, both through the one IDispatch.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID locale, WORD flags,
                                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                      UINT* argumentError) override;
@@ -45,16 +42,15 @@ class RecordingSink final : public IDispatch {
     // Every way a call broke the event contract (wrong DISPID, flags, argument count or types...).
     std::vector<std::string> Faults() const;
     // References held by others than the creator.
-    ULONG ForeignReferences() const { return references_.load() - 1; }
+    ULONG ForeignReferences() const { return References() - 1; }
     // Objects of this class alive in the process.
     static int Alive() { return alive_.load(); }
 
   private:
     explicit RecordingSink(Answers answers);
-    ~RecordingSink();
+    ~RecordingSink() override;
 
     const Answers answers_;
-    std::atomic<ULONG> references_{1};
     mutable std::mutex lock_;
     std::vector<SinkCall> calls_;
     std::vector<std::string> faults_;
