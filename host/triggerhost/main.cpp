@@ -36,8 +36,8 @@ int Fail(int status, const std::string& message) {
 bool RunInteractive(HostSession& session, const ActionMirror& mirror, const HostOptions& options) {
     ShellSettings settings;
     settings.json = options.json;
-    settings.colour = !options.json && ColourWanted(IsTerminal(stdout), std::getenv("NO_COLOR"));
-    settings.errorColour = ColourWanted(IsTerminal(stderr), std::getenv("NO_COLOR"));
+    settings.colour = !options.json && ColourWanted(ShowsColour(stdout), std::getenv("NO_COLOR"));
+    settings.errorColour = ColourWanted(ShowsColour(stderr), std::getenv("NO_COLOR"));
     InteractiveShell shell(session, mirror, settings, stderr);
     // The prompt and the line as it is edited go to a terminal: standard output, or standard
     // error when the output is kept in a file.
@@ -100,7 +100,8 @@ int Run(const std::vector<std::string>& arguments) {
             return Fail(kCannotRun, error);
         }
     }
-    const bool colour = !options->json && ColourWanted(IsTerminal(stdout), std::getenv("NO_COLOR"));
+    const bool colour =
+        !options->json && ColourWanted(ShowsColour(stdout), std::getenv("NO_COLOR"));
     ActionMirror mirror;
     HostSession session(*options, stdout,
                         options->json ? MakeJsonFormat() : MakeTextFormat(*options, colour),

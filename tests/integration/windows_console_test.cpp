@@ -1,7 +1,7 @@
 // triggerhost.exe typed at under Wine: a Linux terminal becomes the program's console. What is
 // typed reaches the plug-in whole (characters outside the ANSI code page included, an emoji one
-// character), and what the host writes shows as text. Run by the Windows build, which names the
-// program (TB_WINDOWS_HOST) and Wine (TB_WINE) and sets the prefix.
+// character), and what the host writes shows as text, its colour as colour. Run by the Windows
+// build, which names the program (TB_WINDOWS_HOST) and Wine (TB_WINE) and sets the prefix.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -46,6 +46,8 @@ TEST(WindowsConsole, TypedTextOutsideTheAnsiCodePageArrivesWholeAndShowsAsText) 
     console.WaitUntilEditing();
     console.Type("quit\r");
     EXPECT_EQ(console.Finish(), 0);
+    // Colour reaches the console as colour, not as the escape sequence's characters.
+    EXPECT_THAT(console.bytes(), HasSubstr("\x1b[32m< true"));
 }
 
 }  // namespace
