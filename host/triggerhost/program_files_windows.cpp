@@ -4,27 +4,30 @@
 
 #include <shellapi.h>
 
+#include <memory>
 #include <new>
 
 #include "companions/utf.h"
 
+namespace {
+
+struct LocalFreer {
+    void operator()(LPWSTR* block) const noexcept { LocalFree(block); }
+};
+
+}  // namespace
+
 // argv holds the command line in the ANSI code page; the wide command line holds all of it.
 std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
     int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr) {
+    const std::unique_ptr<LPWSTR, LocalFreer> wide(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!wide) {
         throw std::bad_alloc();
     }
     std::vector<std::string> arguments;
-    try {
-        for (int index = 1; index < count; ++index) {
-            arguments.push_back(ToUtf8(wide[index]));
-        }
-    } catch (...) {
-        LocalFree(wide);
-        throw;
+    for (int index = 1; index < count; ++index) {
+        arguments.push_back(ToUtf8(wide.get()[index]));
     }
-    LocalFree(wide);
     return arguments;
 }
 
