@@ -30,6 +30,7 @@ class ConsoleText {
         unsigned long previousMode = 0;
         bool modeChanged = false;
     };
-    Stream streams_[2];
-    unsigned previousCodePage_ = 0;  // 0: unchanged
+    // What a Windows console had before; a terminal elsewhere is not changed.
+    [[maybe_unused]] Stream streams_[2];
+    [[maybe_unused]] unsigned previousCodePage_ = 0;  // 0: unchanged
 };
