@@ -26,9 +26,9 @@ class ConsoleText {
 
   private:
     struct Stream {
-        void* console = nullptr;  // standard output's, then standard error's; null: none
+        // Standard output's, then standard error's console, when its mode was changed.
+        void* console = nullptr;
         unsigned long previousMode = 0;
-        bool modeChanged = false;
     };
     // What a Windows console had before; a terminal elsewhere is not changed.
     [[maybe_unused]] Stream streams_[2];

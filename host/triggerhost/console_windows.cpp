@@ -8,11 +8,20 @@
 
 namespace {
 
-// The console behind a stream, or null: the C runtime's terminal test also takes the null device.
-HANDLE ConsoleOf(std::FILE* stream) noexcept {
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+struct Console {
+    HANDLE handle = nullptr;  // null: the stream is no console
     DWORD mode = 0;
-    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+};
+
+// The console behind a stream and its mode. The C runtime's terminal test also takes the null
+// device, which is no console.
+Console ConsoleOf(std::FILE* stream) noexcept {
+    Console console;
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &console.mode)) {
+        console.handle = handle;
+    }
+    return console;
 }
 
 }  // namespace
@@ -22,10 +31,8 @@ bool IsTerminal(std::FILE* stream) noexcept {
 }
 
 bool ShowsColour(std::FILE* stream) noexcept {
-    const HANDLE console = ConsoleOf(stream);
-    DWORD mode = 0;
-    return console != nullptr && GetConsoleMode(console, &mode) &&
-           (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+    const Console console = ConsoleOf(stream);
+    return console.handle != nullptr && (console.mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 void KeepOutputBytes() noexcept {
@@ -38,8 +45,8 @@ ConsoleText::ConsoleText() noexcept {
     for (std::size_t index = 0; index < std::size(streams_); ++index) {
         Stream& stream = streams_[index];
         std::FILE* file = index == 0 ? stdout : stderr;
-        stream.console = ConsoleOf(file);
-        if (stream.console == nullptr) {
+        const Console found = ConsoleOf(file);
+        if (found.handle == nullptr) {
             continue;
         }
         console = true;
@@ -49,12 +56,10 @@ ConsoleText::ConsoleText() noexcept {
         std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);
         // Colour is written as escape sequences, which a console shows as such only when asked
         // to (a console that cannot leaves colour off).
-        DWORD mode = 0;
-        if (GetConsoleMode(stream.console, &mode) &&
-            (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) == 0 &&
-            SetConsoleMode(stream.console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) {
-            stream.previousMode = mode;
-            stream.modeChanged = true;
+        if ((found.mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) == 0 &&
+            SetConsoleMode(found.handle, found.mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) {
+            stream.console = found.handle;
+            stream.previousMode = found.mode;
         }
     }
     if (console) {
@@ -70,7 +75,7 @@ ConsoleText::~ConsoleText() {
     std::fflush(stderr);
     // Standard error's console is often standard output's: put back in the reverse order.
     for (std::size_t index = std::size(streams_); index-- > 0;) {
-        if (streams_[index].modeChanged) {
+        if (streams_[index].console != nullptr) {
             SetConsoleMode(streams_[index].console, streams_[index].previousMode);
         }
     }
